@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the release configuration (everything)
+# and the sanitizer configuration (the core and its tests, with
+# AddressSanitizer and UndefinedBehaviorSanitizer), and runs every test in
+# both. Ends with one summary line over both runs.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh || exit 1
+
+jobs=$(nproc)
+werror=OFF
+if [ -n "${CI:-}" ]; then werror=ON; fi
+generator=()
+if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
+
+build() { # dir, cmake options...
+  local dir=$1; shift
+  cmake -S . -B "$dir" "${generator[@]}" -DONDRAFEL_WERROR=$werror "$@" >/dev/null &&
+    cmake --build "$dir" -j "$jobs"
+}
+
+build build/release -DCMAKE_BUILD_TYPE=Release || { echo "tests: build of build/release failed"; exit 1; }
+build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  -DONDRAFEL_SANITIZE=ON -DONDRAFEL_GUI=OFF -DONDRAFEL_BENCH=OFF ||
+  { echo "tests: build of build/sanitize failed"; exit 1; }
+
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+chmod 700 "$XDG_RUNTIME_DIR"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+passed=0
+failed=0
+status=0
+for dir in build/release build/sanitize; do
+  echo "== ctest in $dir =="
+  log=$(mktemp)
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" 2>&1 | tee "$log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    status=1
+  else
+    f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((passed + t - f))
+    failed=$((failed + f))
+  fi
+  rm -f "$log"
+done
+echo "tests: $passed passed, $failed failed"
+exit $status
