@@ -22,7 +22,7 @@ build() { # dir, cmake options...
 
 build build/release -DCMAKE_BUILD_TYPE=Release || { echo "tests: build of build/release failed"; exit 1; }
 build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-  -DONDRAFEL_SANITIZE=ON -DONDRAFEL_GUI=OFF -DONDRAFEL_BENCH=OFF ||
+  -DONDRAFEL_SANITIZE=address -DONDRAFEL_GUI=OFF -DONDRAFEL_BENCH=OFF ||
   { echo "tests: build of build/sanitize failed"; exit 1; }
 
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
