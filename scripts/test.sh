@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release configuration (everything)
-# and the sanitizer configuration (the core and its tests, with
-# AddressSanitizer and UndefinedBehaviorSanitizer), and runs every test in
-# both. Ends with one summary line over both runs.
+# Installs what is missing, builds the release configuration (everything),
+# the sanitizer configuration (the core and its tests, with
+# AddressSanitizer and UndefinedBehaviorSanitizer) and the thread
+# configuration (the signal core and the framework, with ThreadSanitizer),
+# and runs every test in the first two and the framework tests, which cover
+# what crosses threads, in the third. Ends with one summary line over all
+# runs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,19 +27,26 @@ build build/release -DCMAKE_BUILD_TYPE=Release || { echo "tests: build of build/
 build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DONDRAFEL_SANITIZE=address -DONDRAFEL_GUI=OFF -DONDRAFEL_BENCH=OFF ||
   { echo "tests: build of build/sanitize failed"; exit 1; }
+build build/thread -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  -DONDRAFEL_SANITIZE=thread -DONDRAFEL_FOLDERS="signal;framework" -DONDRAFEL_GUI=OFF \
+  -DONDRAFEL_BENCH=OFF ||
+  { echo "tests: build of build/thread failed"; exit 1; }
 
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1}
 
 passed=0
 failed=0
 status=0
-for dir in build/release build/sanitize; do
+for dir in build/release build/sanitize build/thread; do
   echo "== ctest in $dir =="
+  select=()
+  if [ "$dir" = build/thread ]; then select=(-L framework); fi
   log=$(mktemp)
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" 2>&1 | tee "$log"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" "${select[@]}" 2>&1 | tee "$log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
   if [ -z "$line" ]; then

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/property_list.h"
 #include "signal/signal.h"
 
 class MGDynSigContext;
@@ -71,17 +72,6 @@ private:
     // Removes every connection of this pipe, through the context when there
     // is one (so the order follows), directly otherwise.
     void DisconnectAll();
-};
-
-// The property list of a processor. Each class shares one Info describing
-// its properties; until a class attaches its own, it has the empty one.
-class MGPropertyList {
-public:
-    struct Info {
-        int count = 0;
-    };
-    static const Info emptyInfo;
-    const Info* info = &emptyInfo;
 };
 
 // Base of every sound module's processing object.
