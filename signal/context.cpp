@@ -1,9 +1,10 @@
 #include "signal/context.h"
 
+#include "signal/noise_seed.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <cxxabi.h>
 #include <typeinfo>
 
@@ -25,7 +26,7 @@ bool InRange(int index, int count) {
 // OutletLimiter
 
 MGDynSigContext::OutletLimiter::OutletLimiter(MGDynSigPipe* p, int k) : pipe(p), outlet(k) {
-    noise.Seed(static_cast<unsigned>(std::time(nullptr)));
+    noise.Seed(MGNoiseSeed());
     noise.SetAntiDenormal();
 }
 

@@ -9,7 +9,6 @@
 
 #include "framework/contraption.h"
 #include "framework/contraption_factory.h"
-#include "framework/contraption_types.h"
 #include "test_processors.h"
 
 namespace {
@@ -401,18 +400,6 @@ TEST_F(TContraptionTest, WindowsComeThroughTheFormCreator) {
     EXPECT_EQ(reread->formState->left, 200);
     reread.reset();
     EXPECT_TRUE(destroyed) << "deleting the contraption destroys its window";
-}
-
-TEST(RegisterContraptionMakers, GivesEachTypeOnePlaceAndAKnownGroup) {
-    TContraptionFactory factory;
-    RegisterContraptionMakers(factory);
-    const std::set<std::string> groups = {
-        "I/O", "Signal Generators", "Effects", "Filters", "Mixers", "Busses"};
-    std::set<std::string> names;
-    for (const TContraptionMaker* maker : factory.makers) {
-        EXPECT_TRUE(names.insert(maker->typeName).second) << maker->typeName;
-        EXPECT_TRUE(groups.count(maker->category) == 1) << maker->typeName;
-    }
 }
 
 } // namespace

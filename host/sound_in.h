@@ -1,0 +1,90 @@
+#pragma once
+
+// The patch's way in: the sound card's input, or a WAV file played from
+// disk with pause, auto-rewind and looping with a pause between passes. The
+// engine owns the one processor; the contraption only wraps it.
+//
+// The file is read in halves of one second of samples, on the processing
+// thread as they are used up; the file and the halves are guarded by a
+// mutex that the interface thread takes when it opens a file (while the
+// graph lock is held, so the processing thread is never kept waiting).
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+
+#include "framework/contraption.h"
+#include "framework/contraption_maker.h"
+#include "framework/property.h"
+#include "signal/pipe.h"
+#include "signal/wave_file_info.h"
+
+class TAudioEngineModule;
+
+class ODSoundIn : public MGSignalProcessor {
+public:
+    static constexpr int HalfSamples = 44100;
+
+    MGBoolProperty useADC{true};
+    MGCStringProperty inputFile{""};
+    MGBoolProperty fileIsGood{false};
+    MGBoolProperty active{false};
+    MGBoolProperty loop{false};
+    MGDoubleProperty loopDelay{0.0}; // ms
+    MGBoolProperty autoRewind{false};
+    MGDoubleProperty location{0.0}; // ms; setting it seeks
+    MGDoubleProperty duration{0.0}; // ms
+
+    std::int16_t fileBuffer[2 * HalfSamples] = {};
+    int currentHalf = 0;
+    int halfIndex = 0;
+    std::FILE* file = nullptr;
+    std::mutex fileLock;
+    WaveFileInfo waveInfo;
+    int framePos = 0;
+    unsigned pendingSilence = 0;
+    MGSignal left;
+    MGSignal right;
+
+    ODSoundIn(MGDynSigContext* context, TAudioEngineModule* engine);
+    ~ODSoundIn() override;
+
+    // Copies one block of the input device's current buffer (null when the
+    // device delivers nothing) starting at sample `position` into the
+    // outlets, and keeps the input meter. Called by the engine cycle before
+    // the graph runs, while the device is the source.
+    void ReadDeviceBlock(const std::int16_t* buffer, int position);
+
+    void Process() override;
+    // Opens "InputFile" (closing any open file).
+    void Reset() override;
+    void InitPropertyInfo() override;
+
+private:
+    void OpenFile();
+    void CloseFile();
+    void SeekFrame(int frame);
+    int ReadSamples(std::int16_t* to, int samples);
+    void RefillHalf(int half);
+    void Silence();
+
+    TAudioEngineModule* engine_;
+};
+
+class TEngineSoundIn : public TQuorlingContraption {
+public:
+    TEngineSoundIn(TAudioEngineModule* engine, TContraptionMaker* maker, const std::string& name);
+    ~TEngineSoundIn() override;
+
+private:
+    TAudioEngineModule* module_;
+};
+
+// "SoundIn": at most one, wrapping the engine's processor.
+class SoundInMaker : public TContraptionMaker {
+public:
+    explicit SoundInMaker(TContraptionFactory& factory);
+    std::unique_ptr<TQuorlingContraption> CreateContraption(TContraptionEngine* engine,
+                                                            const std::string& name) override;
+};
