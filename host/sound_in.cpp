@@ -137,8 +137,15 @@ void ODSoundIn::RefillHalf(int half) {
     const int samplesPerHalf = framesPerHalf * channels;
     const int frames = static_cast<int>(waveInfo.frames);
 
-    if (location.TestAndClearChanged())
+    if (location.TestAndClearChanged()) {
         SeekFrame(static_cast<int>(location.Value() * 0.001 * rate));
+        endHalf_ = -1; // a seek plays on from the new position
+    }
+    if (endHalf_ >= 0) {
+        // The end of the file is already in the other half.
+        std::fill(buf, buf + samplesPerHalf, std::int16_t{0});
+        return;
+    }
 
     if (pendingSilence > 0) {
         if (pendingSilence > static_cast<unsigned>(samplesPerHalf)) {
@@ -177,10 +184,12 @@ void ODSoundIn::RefillHalf(int half) {
                     location.SetValue(framePos / rate * 1000.0);
                 }
             } else {
+                // The file ends in this half: it plays to its last sample,
+                // and Process ends playback there.
                 framePos += remaining;
-                active.SetValue(false);
                 std::fill(buf + readSamples, buf + samplesPerHalf, std::int16_t{0});
-                location.SetValue(autoRewind.Value() ? 0.0 : duration.Value());
+                endHalf_ = half;
+                endIndex_ = readSamples;
             }
         }
     }
@@ -207,8 +216,10 @@ void ODSoundIn::Process() {
             SeekFrame(0);
             location.SetValue(0.0);
         }
+        endHalf_ = -1;
         RefillHalf(0);
-        RefillHalf(1);
+        if (endHalf_ < 0)
+            RefillHalf(1);
         currentHalf = 0;
         halfIndex = 0;
         pendingSilence = 0;
@@ -221,6 +232,15 @@ void ODSoundIn::Process() {
     const int samplesPerHalf = (HalfSamples / channels) * channels;
     int peak[2] = {0, 0};
     for (int i = 0; i < MGBlockSize; ++i) {
+        if (currentHalf == endHalf_ && halfIndex >= endIndex_) {
+            endHalf_ = -1;
+            active.SetValue(false);
+            location.SetValue(autoRewind.Value() ? 0.0 : duration.Value());
+            location.TestAndClearChanged();
+            for (; i < MGBlockSize; ++i)
+                left.samples[i] = right.samples[i] = 0.0f;
+            break;
+        }
         const std::int16_t* frame = fileBuffer + currentHalf * HalfSamples + halfIndex;
         const int l = frame[0];
         const int r = channels == 1 ? l : frame[1];
@@ -229,7 +249,7 @@ void ODSoundIn::Process() {
         peak[0] = std::max(peak[0], std::abs(l));
         peak[1] = std::max(peak[1], std::abs(r));
         halfIndex += channels;
-        if (halfIndex >= samplesPerHalf) {
+        if (halfIndex >= samplesPerHalf && !(currentHalf == endHalf_ && halfIndex >= endIndex_)) {
             RefillHalf(currentHalf);
             currentHalf ^= 1;
             halfIndex = 0;

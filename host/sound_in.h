@@ -70,6 +70,10 @@ private:
     void Silence();
 
     TAudioEngineModule* engine_;
+    // Where the file's last samples end in the halves (-1: not loaded yet),
+    // so that playback stops after them rather than when they are read.
+    int endHalf_ = -1;
+    int endIndex_ = 0;
 };
 
 class TEngineSoundIn : public TQuorlingContraption {
