@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the release configuration and runs the
-# program's main job. Until the application exists, that is a short run of
-# the signal-graph benchmark, which computes blocks of a patch as the engine
-# will.
+# program's main job. Until the application exists, that is rendering an
+# example document to a WAV file with the command-line tool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,4 +12,6 @@ if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
 cmake -S . -B build/release "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j "$(nproc)"
 
-build/release/bench/signal_bench --benchmark_min_time=0.2
+out=build/tone.wav
+build/release/tools/cli/ondrafel-cli render examples/tone.odh -o "$out" --bars 2
+echo "run: rendered examples/tone.odh (a 440 Hz tone) to $(pwd)/$out"

@@ -2,10 +2,12 @@
 # Installs what is missing, builds the release configuration (everything),
 # the sanitizer configuration (the core and its tests, with
 # AddressSanitizer and UndefinedBehaviorSanitizer) and the thread
-# configuration (the signal core and the framework, with ThreadSanitizer),
-# and runs every test in the first two and the framework tests, which cover
-# what crosses threads, in the third. Ends with one summary line over all
-# runs.
+# configuration (the signal core and the framework, with ThreadSanitizer)
+# and the fuzz configuration (clang: the core and the fuzz targets of the
+# readers), runs every test in the first two and the framework tests, which
+# cover what crosses threads, in the third, and each fuzz target for a fixed
+# number of inputs from its seed corpus (one pass per target). Ends with one
+# summary line over all runs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,6 +33,10 @@ build build/thread -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DONDRAFEL_SANITIZE=thread -DONDRAFEL_FOLDERS="signal;framework" -DONDRAFEL_GUI=OFF \
   -DONDRAFEL_BENCH=OFF ||
   { echo "tests: build of build/thread failed"; exit 1; }
+# Warnings are the gcc builds' business; clang may word them differently.
+build build/fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DONDRAFEL_FUZZ=ON -DONDRAFEL_WERROR=OFF \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" ||
+  { echo "tests: build of build/fuzz failed"; exit 1; }
 
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
@@ -59,5 +65,24 @@ for dir in build/release build/sanitize build/thread; do
   fi
   rm -f "$log"
 done
+for target in document_reader_fuzz property_list_fuzz; do
+  echo "== fuzz $target =="
+  # New inputs go to a scratch folder; the committed corpus is only read.
+  scratch=$(mktemp -d)
+  log=$(mktemp)
+  # Run inside the scratch folder: whatever a fuzzed document makes stays there.
+  root=$(pwd)
+  if (cd "$scratch" && mkdir -p new && "$root/build/fuzz/fuzz/$target" -runs=20000 -seed=1 \
+      -max_len=8192 new "$root/fuzz/corpus/${target%_fuzz}") >"$log" 2>&1; then
+    tail -n 1 "$log"
+    passed=$((passed + 1))
+  else
+    tail -n 60 "$log"
+    failed=$((failed + 1))
+    status=1
+  fi
+  rm -rf "$scratch" "$log"
+done
+
 echo "tests: $passed passed, $failed failed"
 exit $status

@@ -1,0 +1,123 @@
+#pragma once
+
+// The patch as a document: the ".odh" file, a line-oriented text that holds
+// the tempo, the layout of the main window's two panes, every contraption
+// (type, instance name, properties, presets, node and window position) and
+// every connection:
+//
+//   .odh 0.5
+//   tempo:
+//   <TAB>120
+//   visual1:
+//   <TAB>patcher pane width
+//   <TAB>1 if the patcher pane is visible, else 0
+//   <TAB>1 if the properties pane is visible, else 0
+//   contraptions:
+//   <TAB>one contraption block per patcher node, in the pane's order
+//   connections:
+//   <TAB>source<TAB>outlet<TAB>target<TAB>inlet
+//   end
+//
+// Every line ends with a line feed; numbers are decimal in the C locale,
+// whatever the user's locale. The reader is tolerant: sections may come in
+// any order, unknown sections and their indented lines are passed over, the
+// older "splitter:" section gives the pane width, and the input may end
+// without "end". Lines it cannot use are skipped without disturbing the
+// rest.
+//
+// Saving never leaves a half-written document behind: the text goes into a
+// temporary file beside the document, which replaces the document only
+// once it is complete on disk; the previous version stays as
+// "NAME.odh.bak".
+//
+// Interface thread only; audio output and input are stopped while a
+// document loads.
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "app/document_controller.h"
+
+class ODDocumentView;
+class TAudioEngineModule;
+
+enum class ODLoadStatus {
+    Loaded,
+    // The input ended before "end": what was read has been loaded.
+    Incomplete,
+    // The file could not be opened; nothing changed.
+    NotOpened,
+    // A wrong magic word, or a version this program cannot read: the patch
+    // is empty and the document untitled.
+    NotADocument,
+    NewerVersion,
+};
+
+// The clock's samples per tick at `bpm` beats per minute, 24 ticks a beat.
+double ODSamplesPerTick(int bpm);
+
+// The name a document is shown by: the file name without its directory, up
+// to its first "."; "Untitled" without a path.
+std::string ODDisplayName(const std::optional<std::string>& path);
+
+inline const char* const ODOpenErrorText = "An error occurred while opening the document.\n";
+inline const char* const ODSaveErrorText = "An error occurred while saving the document.\n";
+inline const char* const ODReadErrorCaption = "Error Reading Document";
+inline const char* const ODNotADocumentText = "The specified file is not an Ondrafel document.";
+inline const char* const ODNewerVersionText =
+    "The specified document was created by a newer version of Ondrafel and cannot be opened.";
+inline const char* const ODIncompleteText =
+    "The document ends before its \"end\" line; it may be incomplete.\nEverything up to that "
+    "point has been loaded. Check the patch before saving it over the file.";
+
+class ODDocument : public VXDocument {
+public:
+    static constexpr int MinTempo = 1;
+    static constexpr int MaxTempo = 240;
+    static constexpr int MaxPaneWidth = 5000;
+
+    ODDocumentView& mainForm;
+    TAudioEngineModule& engine;
+    // The full path; empty for an untitled document.
+    std::optional<std::string> fileName;
+
+    ODDocument(ODDocumentView& mainForm, TAudioEngineModule& engine);
+
+    bool HasFileName() const override { return fileName.has_value(); }
+    void New() override;
+    bool Open(const std::string& path) override;
+    bool Load() override;
+    bool Save() override;
+    bool SaveAs() override;
+    // Saves under `path` without asking; the document takes the name only
+    // when the save succeeded.
+    bool SaveAs(const std::string& path);
+    void UpdateModified() override;
+    void ClearModified() override;
+
+    std::string DisplayName() const { return ODDisplayName(fileName); }
+    // How the last Open, Load or Read went.
+    ODLoadStatus LastLoadStatus() const { return lastLoadStatus; }
+
+    // The reader: builds the patch from `is` into the (empty) patch; shows
+    // no message. Sets the stream to the C locale.
+    ODLoadStatus Read(std::istream& is);
+    // The writer: copies each node's position into its contraption's window
+    // state, then writes the document.
+    void Write(std::ostream& os);
+
+private:
+    void EmptyPatch();
+    void ReadSections(std::istream& is, bool& sawEnd);
+    void ReadTempo(std::istream& is);
+    void ReadPaneWidth(std::istream& is);
+    void ReadLayout(std::istream& is);
+    void ReadContraptions(std::istream& is);
+    void ReadConnections(std::istream& is);
+    // False (and a message) when the file could not be written.
+    bool WriteFile(const std::string& path);
+    void Named();
+
+    ODLoadStatus lastLoadStatus = ODLoadStatus::Loaded;
+};

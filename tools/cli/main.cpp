@@ -1,0 +1,496 @@
+// ondrafel-cli: the engine without a window. It loads documents through the
+// same reader as the application (with a view that has no window), renders
+// patterns, plays through the output stream, describes and re-saves
+// documents, and lists devices and contraption types.
+//
+// Exit status: 0 on success, 1 when a document, a file or a device fails
+// (the program's own message is on stderr), 2 for a usage error.
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include "app/document.h"
+#include "app/headless_document_view.h"
+#include "contraptions/contraption_types.h"
+#include "framework/contraption_factory.h"
+#include "framework/message_box.h"
+#include "host/audio_engine_module.h"
+#include "host/pattern_render.h"
+#include "host/sound_out.h"
+#include "host/wave_errors.h"
+#include "platform/audio/null_audio.h"
+#include "platform/settings/settings_store.h"
+#include "signal/noise_seed.h"
+#include "signal/pipe.h"
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+const char* const kMainUsage =
+    "Usage: ondrafel-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Runs Ondrafel documents without a window.\n"
+    "\n"
+    "Commands:\n"
+    "  render DOC.odh -o OUT.wav   render the document's pattern to a WAV file\n"
+    "  play DOC.odh                play the document through an audio device\n"
+    "  info DOC.odh                show tempo, contraptions, connections and the\n"
+    "                              processing order\n"
+    "  resave IN.odh OUT.odh       load a document and save it again\n"
+    "  devices                     list the audio devices\n"
+    "  types                       list the contraption types in menu order\n"
+    "\n"
+    "Run 'ondrafel-cli COMMAND --help' for the options of a command.\n"
+    "Exit status: 0 success, 1 a document, file or device failed, 2 usage error.\n";
+
+const char* const kRenderUsage =
+    "Usage: ondrafel-cli render DOC.odh -o OUT.wav [--preroll BARS] [--bars BARS] [--seed N]\n"
+    "\n"
+    "Renders the document offline, as \"Save Pattern as Wave File...\" does: the\n"
+    "clock runs for BARS bars of the document's tempo and the sound output's two\n"
+    "inlets are written to OUT.wav (16-bit stereo, 44100 Hz).\n"
+    "\n"
+    "  -o, --output OUT.wav  the file to write (replaced if it exists)\n"
+    "  --preroll BARS        bars played before the recording starts, 0 to 32\n"
+    "                        (default 0); the recording then starts on a bar line\n"
+    "  --bars BARS           bars recorded, 1 to 32 (default 1)\n"
+    "  --seed N              seed the noise sources with N, so that two renders\n"
+    "                        give identical files\n";
+
+const char* const kPlayUsage =
+    "Usage: ondrafel-cli play DOC.odh [--device N] [--seconds S] [--clock]\n"
+    "\n"
+    "Plays the document through the output stream until Ctrl-C or S seconds,\n"
+    "printing the processing load and the underruns once a second.\n"
+    "\n"
+    "  --device N    the output device's number in 'ondrafel-cli devices'\n"
+    "                (default: the first)\n"
+    "  --seconds S   stop after S seconds\n"
+    "  --clock       start the tempo clock\n";
+
+const char* const kInfoUsage =
+    "Usage: ondrafel-cli info DOC.odh\n"
+    "\n"
+    "Shows the document's tempo, its contraptions with their inlets and outlets,\n"
+    "its connections and the order in which the engine processes the patch.\n";
+
+const char* const kResaveUsage = "Usage: ondrafel-cli resave IN.odh OUT.odh\n"
+                                 "\n"
+                                 "Loads IN.odh and saves it as OUT.odh.\n";
+
+const char* const kDevicesUsage = "Usage: ondrafel-cli devices\n"
+                                  "\n"
+                                  "Lists the usable audio output and input devices with the "
+                                  "numbers that\n'play --device' takes.\n";
+
+const char* const kTypesUsage = "Usage: ondrafel-cli types\n"
+                                "\n"
+                                "Lists the contraption types in the order of the patcher's "
+                                "\"New\" menu,\nwith their menu group.\n";
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The command's arguments: positional ones in order, options by name.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values;
+    std::map<std::string, bool> flags;
+    bool help = false;
+};
+
+// `valued` lists the options that take a value, `flagged` those that do
+// not; aliases map a short option to its long name.
+Arguments Parse(int argc, char** argv, const std::vector<std::string>& valued,
+                const std::vector<std::string>& flagged,
+                const std::map<std::string, std::string>& aliases = {}) {
+    Arguments args;
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            args.help = true;
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            if (auto alias = aliases.find(arg); alias != aliases.end())
+                arg = alias->second;
+            std::string value;
+            bool hasValue = false;
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+                hasValue = true;
+            }
+            if (std::find(valued.begin(), valued.end(), arg) != valued.end()) {
+                if (!hasValue) {
+                    if (i + 1 >= argc)
+                        throw UsageError("option " + arg + " needs a value");
+                    value = argv[++i];
+                }
+                args.values[arg] = value;
+            } else if (std::find(flagged.begin(), flagged.end(), arg) != flagged.end() &&
+                       !hasValue) {
+                args.flags[arg] = true;
+            } else {
+                throw UsageError("unknown option " + arg);
+            }
+            continue;
+        }
+        args.positional.push_back(arg);
+    }
+    return args;
+}
+
+long ParseInteger(const std::string& text, const std::string& option, long lo, long hi) {
+    long value = 0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end || value < lo || value > hi)
+        throw UsageError(option + " takes a whole number from " + std::to_string(lo) + " to " +
+                         std::to_string(hi) + ", not \"" + text + "\"");
+    return value;
+}
+
+double ParseSeconds(const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || errno != 0 || !(value > 0.0) || value > 1e7)
+        throw UsageError("--seconds takes a positive number of seconds, not \"" + text + "\"");
+    return value;
+}
+
+// The engine and an empty patch, without a window.
+class Session {
+public:
+    explicit Session(VXAudioSystem& audio)
+        : engine(&settings, audio, &FactoryFor(factory)), view(engine), document(view, engine) {
+        document.New();
+        document.ClearModified();
+    }
+
+    // False after the document's own message when it could not be loaded
+    // whole.
+    bool Load(const std::string& path) {
+        if (!document.Open(path))
+            return false;
+        switch (document.LastLoadStatus()) {
+        case ODLoadStatus::Loaded:
+            return true;
+        case ODLoadStatus::Incomplete:
+            std::cerr << "ondrafel-cli: " << path << " was not used because it is incomplete\n";
+            return false;
+        default:
+            return false;
+        }
+    }
+
+    // The contraption whose processor `pipe` is, or null.
+    const TQuorlingContraption* ContraptionOf(const MGDynSigPipe* pipe) const {
+        for (const TQuorlingContraption* c : factory.contraptions)
+            if (c->processor == pipe)
+                return c;
+        return nullptr;
+    }
+
+    TContraptionFactory factory;
+    TMemorySettingsStore settings;
+    TAudioEngineModule engine;
+    ODHeadlessDocumentView view;
+    ODDocument document;
+
+private:
+    static TContraptionFactory& FactoryFor(TContraptionFactory& factory) {
+        RegisterContraptionMakers(factory);
+        InstallHeadlessWindows(factory);
+        return factory;
+    }
+};
+
+VXAudioSystem& OfflineAudio() {
+    // Offline commands never open a device; the null system spares them
+    // looking at the sound hardware.
+    static VXNullAudioSystem audio;
+    return audio;
+}
+
+void RequirePositional(const Arguments& args, std::size_t count, const char* what) {
+    if (args.positional.size() < count)
+        throw UsageError(std::string("missing ") + what);
+    if (args.positional.size() > count)
+        throw UsageError("unexpected argument \"" + args.positional[count] + "\"");
+}
+
+int Render(int argc, char** argv) {
+    const Arguments args =
+        Parse(argc, argv, {"--output", "--preroll", "--bars", "--seed"}, {}, {{"-o", "--output"}});
+    if (args.help) {
+        std::cout << kRenderUsage;
+        return kOk;
+    }
+    RequirePositional(args, 1, "document");
+    const auto output = args.values.find("--output");
+    if (output == args.values.end() || output->second.empty())
+        throw UsageError("render needs an output file (-o OUT.wav)");
+    int preRoll = 0, bars = 1;
+    if (auto it = args.values.find("--preroll"); it != args.values.end())
+        preRoll = static_cast<int>(ParseInteger(it->second, "--preroll", 0, 32));
+    if (auto it = args.values.find("--bars"); it != args.values.end())
+        bars = static_cast<int>(ParseInteger(it->second, "--bars", 1, 32));
+    if (auto it = args.values.find("--seed"); it != args.values.end())
+        MGSetNoiseSeed(static_cast<unsigned>(ParseInteger(it->second, "--seed", 0, 4294967295L)));
+
+    Session session(OfflineAudio());
+    if (!session.Load(args.positional[0]))
+        return kFailed;
+
+    const bool showProgress = ::isatty(STDERR_FILENO) != 0;
+    constexpr int kWidth = 40;
+    int shown = -1;
+    const auto progress = [&](double done) {
+        if (!showProgress)
+            return true;
+        const int cells = static_cast<int>(done * kWidth);
+        if (cells != shown) {
+            shown = cells;
+            std::cerr << "\r[" << std::string(static_cast<size_t>(cells), '#')
+                      << std::string(static_cast<size_t>(kWidth - cells), ' ') << "] "
+                      << static_cast<int>(done * 100.0) << "%" << std::flush;
+        }
+        return true;
+    };
+    const ODRenderPlan plan = PlanPatternRender(session.engine, preRoll, bars);
+    const ODRenderStatus status =
+        RenderPattern(session.engine, output->second, preRoll, bars, progress);
+    if (showProgress)
+        std::cerr << '\n';
+    if (status != ODRenderStatus::Ok) {
+        ShowMessage(std::string(ODRenderErrorMessage) + output->second, "Ondrafel",
+                    TMessageIcon::Error);
+        return kFailed;
+    }
+    std::printf("%s: %ld frames (%.3f s)\n", output->second.c_str(), plan.recordFrames,
+                static_cast<double>(plan.recordFrames) / MGSampleRate);
+    return kOk;
+}
+
+std::atomic<bool> stopRequested{false};
+
+extern "C" void RequestStop(int) {
+    stopRequested = true;
+}
+
+int Play(int argc, char** argv) {
+    const Arguments args = Parse(argc, argv, {"--device", "--seconds"}, {"--clock"});
+    if (args.help) {
+        std::cout << kPlayUsage;
+        return kOk;
+    }
+    RequirePositional(args, 1, "document");
+    std::optional<double> seconds;
+    if (auto it = args.values.find("--seconds"); it != args.values.end())
+        seconds = ParseSeconds(it->second);
+
+    Session session(VXDefaultAudioSystem());
+    VXWaveOutStream& stream = session.engine.OutStream;
+    if (auto it = args.values.find("--device"); it != args.values.end()) {
+        if (stream.DeviceCount() == 0)
+            throw UsageError("there is no output device");
+        stream.SetDevice(
+            static_cast<int>(ParseInteger(it->second, "--device", 0, stream.DeviceCount() - 1)));
+    }
+    if (!session.Load(args.positional[0]))
+        return kFailed;
+    if (!session.engine.SoundOutPresent()) {
+        ShowMessage("The document has no SoundOut contraption, so there is nothing to play.\n"
+                    "Add one in Ondrafel and connect the sound to its inlets.",
+                    "Ondrafel", TMessageIcon::Error);
+        return kFailed;
+    }
+
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+
+    const std::string deviceName = stream.DeviceCount() > 0
+                                       ? stream.DeviceNames()[static_cast<size_t>(stream.Device())]
+                                       : std::string("?");
+    try {
+        session.engine.context.clockRunning = args.flags.count("--clock") != 0;
+        session.engine.StartAudioOut();
+        std::cout << "Playing " << args.positional[0] << " on \"" << deviceName
+                  << "\"; Ctrl-C stops." << std::endl;
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point start = Clock::now();
+        Clock::time_point nextReport = start + std::chrono::seconds(1);
+        while (!stopRequested && !stream.DeviceFailed()) {
+            const Clock::time_point now = Clock::now();
+            if (seconds && now - start >= std::chrono::duration<double>(*seconds))
+                break;
+            if (now >= nextReport) {
+                nextReport += std::chrono::seconds(1);
+                char line[80];
+                std::snprintf(line, sizeof line, "CPU load: %3.2f%%  underruns: %d",
+                              stream.Load() * 100.0, stream.Underruns());
+                std::cout << line << std::endl;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        // The stream fades out and plays what is queued before it returns.
+        session.engine.StopAudioOut();
+    } catch (const EWaveOutError& e) {
+        ShowMessage(e.what(), "Ondrafel", TMessageIcon::Error);
+        return kFailed;
+    }
+    std::cout << (stopRequested ? "Stopped." : "Done.") << std::endl;
+    return kOk;
+}
+
+int Info(int argc, char** argv) {
+    const Arguments args = Parse(argc, argv, {}, {});
+    if (args.help) {
+        std::cout << kInfoUsage;
+        return kOk;
+    }
+    RequirePositional(args, 1, "document");
+    Session session(OfflineAudio());
+    if (!session.Load(args.positional[0]))
+        return kFailed;
+
+    std::cout << "Tempo: " << session.view.Tempo() << " bpm\n";
+    const auto nodes = session.view.PatcherNodes();
+    std::cout << "Contraptions: " << nodes.size() << '\n';
+    for (const ODPatcherNodeInfo& node : nodes)
+        std::cout << "  " << node.contraption->name << " (" << node.contraption->maker->typeName
+                  << "): " << node.contraption->processor->InletCount() << " in, "
+                  << node.contraption->processor->OutletCount() << " out\n";
+    const auto connections = session.view.PatcherConnections();
+    std::cout << "Connections: " << connections.size() << '\n';
+    for (const ODPatcherConnectionInfo& c : connections)
+        std::cout << "  " << c.source->name << " outlet " << c.outlet << " -> " << c.target->name
+                  << " inlet " << c.inlet << '\n';
+    const auto& order = session.engine.context.updateList;
+    std::cout << "Processing order:";
+    if (order.empty())
+        std::cout << " (nothing reaches the sound output)";
+    std::cout << '\n';
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const TQuorlingContraption* c = session.ContraptionOf(order[i]);
+        std::cout << "  " << (i + 1) << ". "
+                  << (c != nullptr ? c->name
+                      : order[i] == static_cast<const MGDynSigPipe*>(session.engine.soundOut)
+                          ? "(sound output)"
+                          : "(engine)")
+                  << '\n';
+    }
+    return kOk;
+}
+
+int Resave(int argc, char** argv) {
+    const Arguments args = Parse(argc, argv, {}, {});
+    if (args.help) {
+        std::cout << kResaveUsage;
+        return kOk;
+    }
+    RequirePositional(args, 2, "input and output documents");
+    Session session(OfflineAudio());
+    if (!session.Load(args.positional[0]))
+        return kFailed;
+    return session.document.SaveAs(args.positional[1]) ? kOk : kFailed;
+}
+
+int Devices(int argc, char** argv) {
+    const Arguments args = Parse(argc, argv, {}, {});
+    if (args.help) {
+        std::cout << kDevicesUsage;
+        return kOk;
+    }
+    RequirePositional(args, 0, "");
+    VXWaveOutStream out;
+    VXWaveInStream in;
+    std::cout << "Output devices:\n";
+    for (int i = 0; i < out.DeviceCount(); ++i)
+        std::cout << "  " << i << "  " << out.DeviceNames()[static_cast<size_t>(i)] << '\n';
+    std::cout << "Input devices:\n";
+    for (int i = 0; i < in.DeviceCount(); ++i)
+        std::cout << "  " << i << "  " << in.DeviceNames()[static_cast<size_t>(i)] << '\n';
+    return kOk;
+}
+
+int Types(int argc, char** argv) {
+    const Arguments args = Parse(argc, argv, {}, {});
+    if (args.help) {
+        std::cout << kTypesUsage;
+        return kOk;
+    }
+    RequirePositional(args, 0, "");
+    TContraptionFactory factory;
+    RegisterContraptionMakers(factory);
+    for (const TContraptionMaker* maker : factory.makers)
+        std::cout << maker->typeName << '\t' << maker->category << '\n';
+    return kOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using Command = int (*)(int, char**);
+    const std::map<std::string_view, Command> commands = {
+        {"render", Render}, {"play", Play},       {"info", Info},
+        {"resave", Resave}, {"devices", Devices}, {"types", Types},
+    };
+    if (argc < 2) {
+        std::cerr << kMainUsage;
+        return kUsage;
+    }
+    const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::cout << kMainUsage;
+        return kOk;
+    }
+    const auto command = commands.find(name);
+    if (command == commands.end()) {
+        std::cerr << "ondrafel-cli: unknown command \"" << name << "\"\n\n" << kMainUsage;
+        return kUsage;
+    }
+    try {
+        return command->second(argc - 2, argv + 2);
+    } catch (const UsageError& e) {
+        std::cerr << "ondrafel-cli " << name << ": " << e.what() << "\nRun 'ondrafel-cli " << name
+                  << " --help' for its usage.\n";
+        return kUsage;
+    } catch (const EWaveOutError& e) {
+        ShowMessage(e.what(), "Ondrafel", TMessageIcon::Error);
+        return kFailed;
+    } catch (const EWaveInError& e) {
+        ShowMessage(e.what(), "Ondrafel", TMessageIcon::Error);
+        return kFailed;
+    } catch (const std::exception& e) {
+        std::cerr << "ondrafel-cli: " << e.what() << '\n';
+        return kFailed;
+    }
+}
