@@ -1,5 +1,7 @@
 #include "app/qt_message_box.h"
 
+#include <QPointer>
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -18,8 +20,17 @@ void TQtMessageBox::Show(const std::string& text, const std::string& caption, TM
         qtIcon = QMessageBox::Critical;
         break;
     }
-    QMessageBox box(qtIcon, QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, QApplication::activeWindow());
-    box.setObjectName("MessageBox");
-    box.exec();
+    // Not over the splash window: it closes itself (and would take a child
+    // box with it) while the box is still waiting for its OK.
+    QWidget* parent = QApplication::activeWindow();
+    if (parent != nullptr && (parent->windowFlags() & Qt::SplashScreen) == Qt::SplashScreen)
+        parent = nullptr;
+    // On the heap behind a guard: should the parent go away during exec(),
+    // the box goes with it instead of being freed as a stack object.
+    QPointer<QMessageBox> box =
+        new QMessageBox(qtIcon, QString::fromStdString(caption), QString::fromStdString(text),
+                        QMessageBox::Ok, parent);
+    box->setObjectName("MessageBox");
+    box->exec();
+    delete box.data();
 }

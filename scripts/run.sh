@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the release configuration and runs the
-# program's main job. Until the application exists, that is rendering an
-# example document to a WAV file with the command-line tool.
+# program: on a desktop, the application with an example document, playing
+# with the clock running; without a display, the command-line tool renders
+# the example to a WAV file instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,11 @@ if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
 cmake -S . -B build/release "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j "$(nproc)"
 
-out=build/tone.wav
-build/release/tools/cli/ondrafel-cli render examples/tone.odh -o "$out" --bars 2
-echo "run: rendered examples/tone.odh (a 440 Hz tone) to $(pwd)/$out"
+example=examples/stereo_scene.odh
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "run: starting Ondrafel with $example"
+  exec build/release/app/ondrafel "$example" /STARTDACS /STARTCLOCK
+fi
+out=build/stereo_scene.wav
+build/release/tools/cli/ondrafel-cli render "$example" -o "$out" --bars 4
+echo "run: no display, so the example was rendered instead: $(pwd)/$out"
