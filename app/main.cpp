@@ -3,15 +3,13 @@
 // loop until the main window closes.
 
 #include <QApplication>
-#include <QLabel>
+#include <QIcon>
 #include <QLocale>
-#include <QPainter>
-#include <QPainterPath>
-#include <QTimer>
+#include <QPointer>
 #include <clocale>
-#include <cmath>
 #include <exception>
 
+#include "app/about_form.h"
 #include "app/contraption_form.h"
 #include "app/contraption_forms.h"
 #include "app/main_window.h"
@@ -43,38 +41,6 @@ public:
     }
 };
 
-QPixmap SplashPicture() {
-    QPixmap pm(360, 200);
-    QPainter p(&pm);
-    QLinearGradient g(0, 0, 0, 200);
-    g.setColorAt(0.0, QColor(36, 48, 72));
-    g.setColorAt(1.0, QColor(12, 16, 28));
-    p.fillRect(pm.rect(), g);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(90, 170, 120), 2.0));
-    QPainterPath wave;
-    for (int x = 0; x <= 360; x += 2) {
-        const double y = 140 + 18 * std::sin(x / 22.0) * std::sin(x / 97.0);
-        if (x == 0)
-            wave.moveTo(x, y);
-        else
-            wave.lineTo(x, y);
-    }
-    p.drawPath(wave);
-    QFont f = p.font();
-    f.setPixelSize(40);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(QColor(235, 235, 240));
-    p.drawText(QRect(0, 30, 360, 60), Qt::AlignCenter, QStringLiteral("Ondrafel"));
-    f.setPixelSize(12);
-    f.setBold(false);
-    p.setFont(f);
-    p.drawText(QRect(0, 170, 350, 20), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("Version 0.7b4"));
-    return pm;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -86,12 +52,10 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale::c());
     std::setlocale(LC_NUMERIC, "C");
 
-    auto* splash =
-        new QLabel(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    splash->setAttribute(Qt::WA_DeleteOnClose);
-    splash->setPixmap(SplashPicture());
+    QApplication::setWindowIcon(QIcon(OndrafelLogo(64)));
+    // Closes itself after a moment (it deletes itself when closed).
+    QPointer<TSplashForm> splash = new TSplashForm;
     splash->show();
-    QTimer::singleShot(3000, splash, &QLabel::close);
 
     TQtMessageBox messages;
     SetMessages(&messages);
@@ -109,7 +73,8 @@ int main(int argc, char** argv) {
         TSoundInForm::SourceChanged = [&form] { form.UpdateTransportControls(); };
         TPresetMenuForm::Instance();
         form.show();
-        splash->raise();
+        if (splash)
+            splash->raise();
         result = QApplication::exec();
         TSoundInForm::SourceChanged = nullptr;
     }

@@ -22,13 +22,20 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/about_form.h"
+#include "app/contraption_form.h"
+#include "app/directory_selection_form.h"
 #include "app/document.h"
 #include "app/document_controller.h"
 #include "app/document_queries_qt.h"
 #include "app/glyphs.h"
+#include "app/help_viewer.h"
+#include "app/pattern_to_wave_form.h"
 #include "app/patterned_scroll_box.h"
+#include "app/progress_form.h"
 #include "app/reload_manager.h"
 #include "app/remembered_directories.h"
+#include "app/settings_form.h"
 #include "app/sound_file_references.h"
 #include "controls/meter.h"
 #include "controls/patcher_panel.h"
@@ -229,6 +236,15 @@ TMainForm::TMainForm(TAudioEngineModule& e, TSettingsStore& s, TContraptionFacto
     StatusBar->addWidget(StatusPanel0);
     StatusBar->addWidget(StatusPanel1);
 
+    ProgressForm = new TProgressForm(this);
+    Pattern2WaveForm = new TPattern2WaveForm(engine, *ProgressForm, this);
+    DirectorySelectionForm = new TDirectorySelectionForm(this);
+    SettingsForm = new TSettingsForm(engine, *DirectorySelectionForm, this);
+    AboutForm = new TAboutForm(this);
+    HelpViewer = new THelpViewer(this);
+    TContraptionForm::ShowHelp = [this](int helpContext) { HelpViewer->ShowContext(helpContext); };
+    ViewVolumeControlItem->setEnabled(!VolumeControlProgram().isEmpty());
+
     factory.formParent = ScrollBox;
     UpdateTransportControls();
     resize(900, 600);
@@ -251,6 +267,7 @@ TMainForm::~TMainForm() {
     PatcherPanel->disconnect(this);
     SavePlacement();
     factory.formParent = nullptr;
+    TContraptionForm::ShowHelp = nullptr;
     reloadManager.reset();
 }
 
@@ -748,21 +765,17 @@ void TMainForm::ViewVolumeControlItemClick() {
 }
 
 void TMainForm::EditSettingsItemClick() {
-    ShowMessage("The settings dialog is not available in this version yet.\nThe audio devices "
-                "and buffers are read from the settings file at start.");
+    SettingsForm->Execute();
+    // Applying may have stopped or restarted a device.
+    UpdateTransportControls();
 }
 
 void TMainForm::HelpTopicsItemClick() {
-    ShowMessage("The help viewer is not available in this version yet.");
+    HelpViewer->ShowContents();
 }
 
 void TMainForm::HelpAboutItemClick() {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("About Ondrafel"),
-                    QStringLiteral("Ondrafel\nVersion 0.7b4\n\nA modular sound-processing "
-                                   "environment."),
-                    QMessageBox::Ok, this);
-    box.setObjectName("AboutBox");
-    box.exec();
+    AboutForm->exec();
 }
 
 // --- file commands ---
@@ -833,8 +846,7 @@ void TMainForm::FileSaveAsItemClick() {
 
 void TMainForm::FileSavePatternItemClick() {
     StopDevices();
-    ShowMessage("Rendering a pattern to a wave file is not available in this window yet.\n"
-                "Use \"ondrafel-cli render\" with the saved document instead.");
+    Pattern2WaveForm->exec();
     RestartDevices();
     UpdateTransportControls();
 }

@@ -26,10 +26,16 @@ class QToolBar;
 class QToolButton;
 class ODDocument;
 class ODDocumentQueries;
+class TAboutForm;
 class TAudioEngineModule;
 class TContraptionFactory;
 class TContraptionMaker;
+class TDirectorySelectionForm;
+class THelpViewer;
+class TPattern2WaveForm;
 class TPatternedScrollBox;
+class TProgressForm;
+class TSettingsForm;
 class TSettingsStore;
 class VXDocumentController;
 class VXDWMeter;
@@ -192,6 +198,14 @@ public:
     QMenu* HelpMenu;
     QAction* HelpTopicsItem;
     QAction* HelpAboutItem;
+
+    // The dialog windows, made with the main window and kept for the run.
+    TProgressForm* ProgressForm;
+    TPattern2WaveForm* Pattern2WaveForm;
+    TDirectorySelectionForm* DirectorySelectionForm;
+    TSettingsForm* SettingsForm;
+    TAboutForm* AboutForm;
+    THelpViewer* HelpViewer;
 
     // The create event: the "New" submenu, then the command line's
     // document and switches. Runs at the end of construction.

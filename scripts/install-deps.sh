@@ -9,6 +9,7 @@ packages=(
   libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fontconfig
+  desktop-file-utils
   clang-14 libclang-rt-14-dev
 )
 
