@@ -2,12 +2,12 @@
 # Installs what is missing, builds the release configuration (everything),
 # the sanitizer configuration (the core and its tests, with
 # AddressSanitizer and UndefinedBehaviorSanitizer) and the thread
-# configuration (the signal core and the framework, with ThreadSanitizer)
+# configuration (the core without the document, with ThreadSanitizer)
 # and the fuzz configuration (clang: the core and the fuzz targets of the
-# readers), runs every test in the first two and the framework tests, which
-# cover what crosses threads, in the third, and each fuzz target for a fixed
-# number of inputs from its seed corpus (one pass per target). Ends with one
-# summary line over all runs.
+# readers), runs every test in the first two, the tests of what crosses
+# threads (framework, streams and engine) in the third, and each fuzz target
+# for a fixed number of inputs from its seed corpus (one pass per target).
+# Ends with one summary line over all runs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,7 +30,8 @@ build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DONDRAFEL_SANITIZE=address -DONDRAFEL_GUI=OFF -DONDRAFEL_BENCH=OFF ||
   { echo "tests: build of build/sanitize failed"; exit 1; }
 build build/thread -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-  -DONDRAFEL_SANITIZE=thread -DONDRAFEL_FOLDERS="signal;framework" -DONDRAFEL_GUI=OFF \
+  -DONDRAFEL_SANITIZE=thread -DONDRAFEL_FOLDERS="signal;platform;host;framework;contraptions" \
+  -DONDRAFEL_GUI=OFF \
   -DONDRAFEL_BENCH=OFF ||
   { echo "tests: build of build/thread failed"; exit 1; }
 # Warnings are the gcc builds' business; clang may word them differently.
@@ -50,7 +51,7 @@ status=0
 for dir in build/release build/sanitize build/thread; do
   echo "== ctest in $dir =="
   select=()
-  if [ "$dir" = build/thread ]; then select=(-L framework); fi
+  if [ "$dir" = build/thread ]; then select=(-L 'framework|host|platform'); fi
   log=$(mktemp)
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" "${select[@]}" 2>&1 | tee "$log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
