@@ -363,7 +363,11 @@ int Play(int argc, char** argv) {
         // The stream fades out and plays what is queued before it returns.
         session.engine.StopAudioOut();
     } catch (const EWaveOutError& e) {
-        ShowMessage(e.what(), "Ondrafel", TMessageIcon::Error);
+        // The device's own words, then what to do about it.
+        ShowMessage(std::string(e.what()) +
+                        "\nChoose another device with --device N ('ondrafel-cli devices' lists "
+                        "them; \"No audio device\" plays without hardware).",
+                    "Ondrafel", TMessageIcon::Error);
         return kFailed;
     }
     std::cout << (stopRequested ? "Stopped." : "Done.") << std::endl;
