@@ -40,11 +40,11 @@ public:
     VXWaveInStream InStream;
     TContraptionFactory* factory;
     ODSoundOut* soundOut = nullptr; // owned
-    bool soundOutPresent = false;
+    std::atomic<bool> soundOutPresent{false};
     ODSoundIn* soundIn = nullptr; // owned
     // The sound input's window while it exists, refreshed by SetUseInputFile.
     TContraptionWindow* soundInWindow = nullptr;
-    bool soundInPresent = false;
+    std::atomic<bool> soundInPresent{false};
     int inputPosition = 0; // in 16-bit samples of the current input buffer
     int meterIndex = 0;
     std::atomic<int> latencyBlocks{0};
