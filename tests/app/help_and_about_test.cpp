@@ -104,7 +104,9 @@ TEST(AboutTest, ShowsNameVersionAndPicture) {
         EXPECT_EQ(a.Version->text(), "Version 0.7b4");
         EXPECT_FALSE(a.ProgramIcon->pixmap().isNull());
         QTest::mouseClick(a.Comments, Qt::LeftButton);
-        EXPECT_TRUE(a.OkButton->hasFocus());
+        // The window may not be active on a busy machine; ask which child
+        // holds its focus rather than whether the focus is on screen.
+        EXPECT_EQ(a.focusWidget(), a.OkButton);
         a.grab().save(ScreenshotPath("about"));
         a.OkButton->click();
     });
