@@ -1,6 +1,7 @@
 #include "contraptions/mixing/mixer_windows.h"
 
 #include <QLabel>
+#include <vector>
 
 #include "contraptions/mixing/mixers.h"
 #include "controls/knob.h"
@@ -46,6 +47,17 @@ void SetProperty(MGDoubleProperty* property, double value) {
         property->SetValue(value);
 }
 
+// The master knob and one gain knob per channel, from the properties.
+template <class Mixer>
+void RefreshGainKnobs(Mixer* mixer, VXDWKnob* master, const std::vector<VXDWKnob*>& gains) {
+    if (mixer == nullptr)
+        return;
+    master->SetValue(mixer->masterGain.Value());
+    for (size_t k = 0; k < gains.size(); ++k)
+        if (MGDoubleProperty* gain = mixer->GainProperty(static_cast<int>(k)))
+            gains[k]->SetValue(gain->Value());
+}
+
 } // namespace
 
 // --- stereo ---
@@ -75,12 +87,7 @@ TStereoMixerForm::TStereoMixerForm(TQuorlingContraption& c)
 }
 
 void TStereoMixerForm::RefreshControls() {
-    if (mixer != nullptr) {
-        MasterKnob->SetValue(mixer->masterGain.Value());
-        for (size_t k = 0; k < gainKnobs.size(); ++k)
-            if (MGDoubleProperty* gain = mixer->GainProperty(static_cast<int>(k)))
-                gainKnobs[k]->SetValue(gain->Value());
-    }
+    RefreshGainKnobs(mixer, MasterKnob, gainKnobs);
     TContraptionForm::RefreshControls();
 }
 
@@ -119,12 +126,7 @@ TMonoMixerForm::TMonoMixerForm(TQuorlingContraption& c)
 }
 
 void TMonoMixerForm::RefreshControls() {
-    if (mixer != nullptr) {
-        MasterKnob->SetValue(mixer->masterGain.Value());
-        for (size_t k = 0; k < gainKnobs.size(); ++k)
-            if (MGDoubleProperty* gain = mixer->GainProperty(static_cast<int>(k)))
-                gainKnobs[k]->SetValue(gain->Value());
-    }
+    RefreshGainKnobs(mixer, MasterKnob, gainKnobs);
     TContraptionForm::RefreshControls();
 }
 
@@ -173,14 +175,11 @@ TPanPotMixerForm::TPanPotMixerForm(TQuorlingContraption& c)
 }
 
 void TPanPotMixerForm::RefreshControls() {
+    RefreshGainKnobs(mixer, MasterKnob, gainKnobs);
     if (mixer != nullptr) {
-        MasterKnob->SetValue(mixer->masterGain.Value());
-        for (size_t k = 0; k < gainKnobs.size(); ++k) {
+        for (size_t k = 0; k < panKnobs.size(); ++k)
             if (MGDoubleProperty* pan = mixer->PanProperty(static_cast<int>(k)))
                 panKnobs[k]->SetValue(pan->Value());
-            if (MGDoubleProperty* gain = mixer->GainProperty(static_cast<int>(k)))
-                gainKnobs[k]->SetValue(gain->Value());
-        }
     }
     TContraptionForm::RefreshControls();
 }
