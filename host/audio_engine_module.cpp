@@ -11,6 +11,7 @@
 #include "host/sound_in.h"
 #include "host/sound_out.h"
 #include "platform/settings/settings_store.h"
+#include "signal/denormal_guard.h"
 
 namespace {
 
@@ -198,6 +199,7 @@ void TAudioEngineModule::GetMeterValues(float& inL, float& inR, float& outL, flo
 }
 
 int TAudioEngineModule::OutStreamFillBuffer(VXWaveOutStream*, short* buffer, int frames) {
+    const MGDenormalGuard flushDenormals;
     const int blocks = frames / MGBlockSize;
     latencyBlocks = static_cast<int>(blocks * (OutStream.BufferCount() - 2 + 0.5));
     if (!underrunSeen.load(std::memory_order_relaxed) && OutStream.TakeUnderrun())

@@ -129,3 +129,21 @@ TEST(MGTruncate, GivesTheIntegerPart) {
 }
 
 } // namespace
+
+#include "signal/denormal_guard.h"
+
+namespace {
+
+TEST(MGDenormalGuard, FlushesWhileItLivesAndRestoresAfter) {
+    volatile float tiny = 1e-30f;
+    volatile float scale = 1e-10f;
+    {
+        const MGDenormalGuard guard;
+        const float flushed = tiny * scale; // 1e-40 is denormal
+        EXPECT_EQ(flushed, 0.0f);
+    }
+    const float kept = tiny * scale;
+    EXPECT_GT(kept, 0.0f) << "the thread's own setting is back";
+}
+
+} // namespace
