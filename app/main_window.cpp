@@ -862,21 +862,30 @@ void TMainForm::UpdateCaption() {
 // --- devices and clock ---
 
 void TMainForm::Guarded(const std::function<void()>& command) {
+    std::string message;
     try {
         command();
+        return;
     } catch (const EWaveOutError& e) {
-        ShowMessage(std::string(e.what()) +
-                        "\n\nNo audio output device could be opened. Choose another output "
-                        "device in the settings (Edit > Settings...); \"No audio device\" plays "
-                        "without sound hardware.",
-                    "Ondrafel", TMessageIcon::Error);
+        message = std::string(e.what()) +
+                  "\n\nNo audio output device could be opened. Choose another output device in "
+                  "the settings (Edit > Settings...); \"No audio device\" plays without sound "
+                  "hardware.";
     } catch (const EWaveInError& e) {
-        ShowMessage(std::string(e.what()) +
-                        "\n\nNo audio input device could be opened. Choose another input device "
-                        "in the settings (Edit > Settings...), or play an input file instead.",
-                    "Ondrafel", TMessageIcon::Error);
+        message = std::string(e.what()) +
+                  "\n\nNo audio input device could be opened. Choose another input device in the "
+                  "settings (Edit > Settings...), or play an input file instead.";
     } catch (const std::exception& e) {
-        ShowMessage(e.what(), "Ondrafel", TMessageIcon::Error);
+        message = e.what();
+    }
+    if (isVisible()) {
+        ShowMessage(message, "Ondrafel", TMessageIcon::Error);
+    } else {
+        // A failure while the window is still being built (devices started
+        // from the command line) is told once the window is on the screen,
+        // over it, rather than over an empty desktop.
+        QTimer::singleShot(0, this,
+                           [message] { ShowMessage(message, "Ondrafel", TMessageIcon::Error); });
     }
 }
 

@@ -32,7 +32,9 @@ class Patch:
         name = f"{type_name}_{n}" if type_name != "SoundOut" else "SoundOut"
         props = "{ " + ", ".join(properties) + " }" if properties else "{  }"
         if window:
-            state = f"{{ {x} {y} T Z Z {window[0]} {window[1]} Z Z Z Z  }}"
+            # An open window at (left, top); the block holds top first.
+            left, top = window
+            state = f"{{ {x} {y} T Z Z {top} {left} Z Z Z Z  }}"
         else:
             state = f"{{ {x} {y} F Z Z 0 0 Z Z Z Z  }}"
         self.lines.append(f"\t{type_name}\t{name}\t{props}\t{EMPTY_PRESETS}{{ }}{state}\t")
@@ -123,10 +125,10 @@ def stereo_scene():
     high = test_gen(p, 330.0, 0.3, 130, 30)
     noise = test_gen(p, 440.0, 0.1, 230, 30, waveform=0)
     pan = p.add("P2Mixer", [num(1.0), num(0.9), num(0.15), num(0.9), num(0.85)], 80, 110,
-                window=(200, 10))
+                window=(10, 10))
     bed = p.add("S2Buss", [], 230, 110)
     fader = p.add("Crossfader", [num(1.0), num(1.0), num(1.0), num(0.35)], 150, 190,
-                  window=(200, 140))
+                  window=(10, 140))
     out = sound_out(p, 150, 270)
     p.connect(low, 0, pan, 0)
     p.connect(high, 0, pan, 1)
@@ -145,11 +147,11 @@ def feedback_loop():
     limiter holds it within bounds instead of letting it run away."""
     p = Patch()
     gen = test_gen(p, 110.0, 0.5, 40, 30)
-    mixer = mono_mixer(p, 2, 1.0, [0.7, 1.3], 40, 120, window=(200, 10))
+    mixer = mono_mixer(p, 2, 1.0, [0.7, 1.3], 40, 120, window=(10, 10))
     buss = p.add("M2Buss", [], 140, 200)
     # The loop runs at the limiter's threshold; the output mixer takes it
     # down to a level the sound card does not clip.
-    level = mono_mixer(p, 2, 1.0, [0.5, 0.0], 40, 280, window=(200, 100))
+    level = mono_mixer(p, 2, 1.0, [0.5, 0.0], 40, 280, window=(10, 100))
     out = sound_out(p, 40, 360)
     p.connect(gen, 0, mixer, 0)
     p.connect(mixer, 0, buss, 0)
