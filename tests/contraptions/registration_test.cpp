@@ -10,70 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/contraption_factory.h"
 #include "contraptions/contraption_types.h"
+#include "framework/contraption_factory.h"
 #include "framework/property.h"
 #include "test_patch.h"
-
-// Every allocation of this test program is counted, so a test can show that
-// processing a block allocates nothing.
-namespace {
-std::atomic<long> allocations{0};
-
-void* Allocate(std::size_t n, std::size_t alignment) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (n == 0)
-        n = 1;
-    void* p = alignment <= alignof(std::max_align_t)
-                  ? std::malloc(n)
-                  : std::aligned_alloc(alignment, (n + alignment - 1) / alignment * alignment);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    return p;
-}
-
-// Out of line, so the compiler does not pair this free with a new it sees.
-[[gnu::noinline]] void Release(void* p) noexcept {
-    std::free(p);
-}
-} // namespace
-
-void* operator new(std::size_t n) {
-    return Allocate(n, 0);
-}
-void* operator new[](std::size_t n) {
-    return Allocate(n, 0);
-}
-void* operator new(std::size_t n, std::align_val_t a) {
-    return Allocate(n, static_cast<std::size_t>(a));
-}
-void* operator new[](std::size_t n, std::align_val_t a) {
-    return Allocate(n, static_cast<std::size_t>(a));
-}
-void operator delete(void* p) noexcept {
-    Release(p);
-}
-void operator delete[](void* p) noexcept {
-    Release(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    Release(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    Release(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-    Release(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept {
-    Release(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    Release(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    Release(p);
-}
+#include "tests/allocation_counter.h"
 
 namespace {
 
@@ -268,10 +209,10 @@ TEST(Processing, AllocatesNothing) {
     }
 
     auto countBlocks = [&engine](int blocks) {
-        const long before = allocations.load();
+        const long before = AllocationCount();
         for (int i = 0; i < blocks; ++i)
             engine.context.ProcessBlock();
-        return allocations.load() - before;
+        return AllocationCount() - before;
     };
     EXPECT_EQ(countBlocks(2), 0);
     for (auto& c : contraptions) {

@@ -2,9 +2,6 @@
 // is counted, and a patch with a generator, a mixer in a feedback loop and
 // a sound output recording to a file runs for a while under the count.
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,64 +13,7 @@
 #include "host/audio_engine_module.h"
 #include "host/sound_out.h"
 #include "platform/audio/scripted_audio.h"
-
-namespace {
-std::atomic<long> allocations{0};
-
-void* Allocate(std::size_t n, std::size_t alignment) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (n == 0)
-        n = 1;
-    void* p = alignment <= alignof(std::max_align_t)
-                  ? std::malloc(n)
-                  : std::aligned_alloc(alignment, (n + alignment - 1) / alignment * alignment);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    return p;
-}
-
-// Out of line, so the compiler does not pair this free with a new it sees.
-[[gnu::noinline]] void Release(void* p) noexcept {
-    std::free(p);
-}
-} // namespace
-
-void* operator new(std::size_t n) {
-    return Allocate(n, 0);
-}
-void* operator new[](std::size_t n) {
-    return Allocate(n, 0);
-}
-void* operator new(std::size_t n, std::align_val_t a) {
-    return Allocate(n, static_cast<std::size_t>(a));
-}
-void* operator new[](std::size_t n, std::align_val_t a) {
-    return Allocate(n, static_cast<std::size_t>(a));
-}
-void operator delete(void* p) noexcept {
-    Release(p);
-}
-void operator delete[](void* p) noexcept {
-    Release(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    Release(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    Release(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-    Release(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept {
-    Release(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    Release(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    Release(p);
-}
+#include "tests/allocation_counter.h"
 
 namespace {
 
@@ -108,13 +48,13 @@ TEST(EngineCycle, AllocatesNothingWhilePlayingAndRecording) {
     out.action.SetValue(ODSoundOut::Record);
 
     std::vector<short> buffer(2 * 4096);
-    const long before = allocations.load();
+    const long before = AllocationCount();
     for (int i = 0; i < 100; ++i) {
         if (i == 50)
             gen->frequency.SetValue(880.0); // new coefficients mid-run
         engine.OutStreamFillBuffer(nullptr, buffer.data(), 4096);
     }
-    const long during = allocations.load() - before;
+    const long during = AllocationCount() - before;
     EXPECT_EQ(during, 0);
     EXPECT_EQ(out.recordState.Value(), ODSoundOut::Recording);
     EXPECT_GE(out.waveFile->length, 100 * 4096 - ODSoundOut::ChunkFrames);
