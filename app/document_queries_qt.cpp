@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "app/file_paths.h"
 #include "app/remembered_directories.h"
 
 bool ODDocumentQueries::AskSaveChanges(bool& cancel) {
@@ -31,8 +32,12 @@ bool ODDocumentQueries::ConfirmRevert() {
 }
 
 std::optional<std::string> ODDocumentQueries::AskOpenFileName() {
-    if (OpenDialog)
-        return OpenDialog();
+    if (OpenDialog) {
+        std::optional<std::string> path = OpenDialog();
+        if (path)
+            *path = ODAbsolutePath(*path);
+        return path;
+    }
     QFileDialog dialog(parent, QStringLiteral("Open"),
                        QString::fromStdString(RememberedDirectory(TDirectoryKind::Document)),
                        QStringLiteral("Ondrafel document (*.odh);;All files (*)"));
@@ -41,5 +46,5 @@ std::optional<std::string> ODDocumentQueries::AskOpenFileName() {
     dialog.setDefaultSuffix(QStringLiteral("odh"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    return ODAbsolutePath(dialog.selectedFiles().first().toStdString());
 }

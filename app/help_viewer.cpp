@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -40,6 +41,10 @@ THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(BackButton, &QPushButton::clicked, HelpBrowser, &QTextBrowser::backward);
     connect(ForwardButton, &QPushButton::clicked, HelpBrowser, &QTextBrowser::forward);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
+    // A window of its own, so Escape closes it as it closes a dialog.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(HelpBrowser, &QTextBrowser::backwardAvailable, BackButton, &QPushButton::setEnabled);
     connect(HelpBrowser, &QTextBrowser::forwardAvailable, ForwardButton, &QPushButton::setEnabled);
 

@@ -46,7 +46,9 @@ public:
 int main(int argc, char** argv) {
     TOndrafelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ondrafel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Ondrafel"));
+    // No display name: the window system would append it to every title
+    // ("Ondrafel Settings — Ondrafel"); the titles carry the name where
+    // they need it.
     QApplication::setOrganizationName(QStringLiteral("Kestrovan"));
     // Numbers are written and read with "." whatever the user's locale.
     QLocale::setDefault(QLocale::c());

@@ -1,7 +1,13 @@
 #include "app/main_window.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -28,6 +34,7 @@
 #include "app/document.h"
 #include "app/document_controller.h"
 #include "app/document_queries_qt.h"
+#include "app/file_paths.h"
 #include "app/glyphs.h"
 #include "app/help_viewer.h"
 #include "app/pattern_to_wave_form.h"
@@ -51,6 +58,10 @@ namespace {
 
 const char* const kMainWindowKey = "Main Window";
 constexpr int kSplitterWidth = 3;
+// Contraption windows sit on a 10-pixel grid; new ones keep a little
+// room from their neighbours.
+constexpr int kFormGrid = 10;
+constexpr int kFormGap = 4;
 
 QString VolumeControlProgram() {
     return QStandardPaths::findExecutable(QStringLiteral("pavucontrol"));
@@ -59,6 +70,54 @@ QString VolumeControlProgram() {
 TQuorlingContraption* ContraptionOf(const VXPatcherNode* node) {
     return node != nullptr ? static_cast<TQuorlingContraption*>(node->data) : nullptr;
 }
+
+// Space for the audio output, wherever the keyboard is not typing or
+// pressing a button in the main window. Application-wide, because the key
+// goes to whichever control has the focus.
+class TSpaceKeyFilter : public QObject {
+public:
+    TSpaceKeyFilter(QWidget* window, std::function<void()> toggle)
+        : QObject(window), window(window), toggle(std::move(toggle)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Space || key->modifiers() != Qt::NoModifier ||
+            key->isAutoRepeat())
+            return false;
+        QWidget* focus = QApplication::focusWidget();
+        const QWidget* top = focus != nullptr ? focus->window() : QApplication::activeWindow();
+        // A key press passes the filter once for each widget it propagates
+        // through; only its first receiver counts.
+        const QObject* first = focus != nullptr ? static_cast<QObject*>(focus) : top;
+        if (top != window || watched != first || TakesSpace(focus))
+            return false;
+        toggle();
+        return true;
+    }
+
+private:
+    static bool TakesSpace(const QWidget* w) {
+        if (w == nullptr)
+            return false;
+        if (qobject_cast<const QAbstractButton*>(w) != nullptr ||
+            qobject_cast<const QLineEdit*>(w) != nullptr ||
+            qobject_cast<const QTextEdit*>(w) != nullptr ||
+            qobject_cast<const QPlainTextEdit*>(w) != nullptr ||
+            qobject_cast<const QAbstractSpinBox*>(w) != nullptr ||
+            qobject_cast<const QComboBox*>(w) != nullptr)
+            return true;
+        // A combo box's list and editor are its children.
+        for (const QWidget* p = w->parentWidget(); p != nullptr; p = p->parentWidget())
+            if (qobject_cast<const QComboBox*>(p) != nullptr)
+                return true;
+        return false;
+    }
+
+    QWidget* window;
+    std::function<void()> toggle;
+};
 
 } // namespace
 
@@ -80,8 +139,10 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
             } else {
                 haveDocument = true;
                 const QFileInfo info(arg);
+                // Absolute from here on: dialogs, the recent files and the
+                // pattern render all resolve it from other directories.
                 if (info.exists() && info.isFile())
-                    result.documentPath = arg.toStdString();
+                    result.documentPath = ODAbsolutePath(arg.toStdString());
             }
         } else {
             const QString sw = arg.mid(1).toUpper();
@@ -245,6 +306,15 @@ TMainForm::TMainForm(TAudioEngineModule& e, TSettingsStore& s, TContraptionFacto
     TContraptionForm::ShowHelp = [this](int helpContext) { HelpViewer->ShowContext(helpContext); };
     ViewVolumeControlItem->setEnabled(!VolumeControlProgram().isEmpty());
 
+    // The "*" of unsaved changes follows edits made in any window; the
+    // modified marks are only read, so a short poll is enough.
+    captionTimer = new QTimer(this);
+    captionTimer->setInterval(250);
+    connect(captionTimer, &QTimer::timeout, this, &TMainForm::ShowCaption);
+    captionTimer->start();
+    spaceKeyFilter = new TSpaceKeyFilter(this, [this] { ToggleAudioOut(); });
+    qApp->installEventFilter(spaceKeyFilter);
+
     factory.formParent = ScrollBox;
     UpdateTransportControls();
     resize(900, 600);
@@ -253,6 +323,7 @@ TMainForm::TMainForm(TAudioEngineModule& e, TSettingsStore& s, TContraptionFacto
 }
 
 TMainForm::~TMainForm() {
+    qApp->removeEventFilter(spaceKeyFilter);
     // The pane's own destructor would report its nodes to a window that is
     // already gone; the patch is taken down here, devices first.
     try {
@@ -289,6 +360,7 @@ void TMainForm::CreatePanes() {
     connect(WinSplit1, &TWinSplit::EndSplit, this, [this](int dx) {
         const int max = WinSplit1->MaxSize != 0 ? WinSplit1->MaxSize : 1 << 30;
         patcherWidth = std::clamp(patcherWidth + dx, WinSplit1->MinSize, std::max(max, 30));
+        preferredPatcherWidth = patcherWidth;
         LayoutPanes();
     });
 
@@ -312,6 +384,7 @@ void TMainForm::CreatePanes() {
     PatcherNewMenu->setObjectName("PatcherNewMenu");
     PatcherPanel->PopupMenu = PatcherPopup;
     connect(PatcherEditItem, &QAction::triggered, this, &TMainForm::PatcherEditItemClick);
+    connect(PatcherDeleteItem, &QAction::triggered, this, &TMainForm::PatcherDeleteItemClick);
 
     connect(PatcherPanel, &VXPatcherPanel::OnMouseDown, this, &TMainForm::PatcherPanelMouseDown);
     connect(PatcherPanel, &VXPatcherPanel::OnDblClick, this, &TMainForm::PatcherPanelDblClick);
@@ -329,7 +402,9 @@ void TMainForm::CreateToolbar() {
     SpeedPanel->setMovable(false);
     SpeedPanel->setFloatable(false);
     SpeedPanel->setIconSize(QSize(16, 16));
-    SpeedPanel->setFixedHeight(30);
+    // No fixed height: on a narrow window the toolbar's "»" button shows
+    // what does not fit in extra rows, which a fixed height would cut off.
+    SpeedPanel->setMinimumHeight(30);
     SpeedPanel->setContextMenuPolicy(Qt::PreventContextMenu);
 
     const auto button = [this](const char* name, const char* glyph, const QString& hint) {
@@ -467,7 +542,7 @@ void TMainForm::CreateMenus() {
     FileSavePatternItem =
         item(FileMenu, "FileSavePatternItem", QStringLiteral("Save &Pattern as Wave File..."));
     FileMenu->addSeparator();
-    FileExitItem = item(FileMenu, "FileExitItem", QStringLiteral("E&xit"), {},
+    FileExitItem = item(FileMenu, "FileExitItem", QStringLiteral("E&xit"), QKeySequence("Ctrl+Q"),
                         QStringLiteral("Exit the application"));
     connect(FileMenu, &QMenu::aboutToShow, this, &TMainForm::FileMenuPopup);
     connect(FileNewItem, &QAction::triggered, this, &TMainForm::FileNewItemClick);
@@ -493,10 +568,13 @@ void TMainForm::CreateMenus() {
     for (QAction* a :
          {EditCutItem, EditCopyItem, EditPasteItem, EditClearItem, EditSelectAllItem}) {
         a->setEnabled(false);
-        // Disabled menu shortcuts must not take the keys from the patcher
-        // (Ctrl+A selects all nodes there).
+        // The menu's shortcuts must not take the keys from the patcher,
+        // which handles Ctrl+A and Delete itself (and from text fields).
         a->setShortcutContext(Qt::WidgetShortcut);
     }
+    connect(EditMenu, &QMenu::aboutToShow, this, &TMainForm::EditMenuPopup);
+    connect(EditClearItem, &QAction::triggered, this, &TMainForm::EditClearItemClick);
+    connect(EditSelectAllItem, &QAction::triggered, this, &TMainForm::EditSelectAllItemClick);
     EditMenu->addSeparator();
     EditSettingsItem = item(EditMenu, "EditSettingsItem", QStringLiteral("&Settings..."),
                             QKeySequence(Qt::Key_F4));
@@ -613,8 +691,10 @@ void TMainForm::FormCreate() {
             StartAudioOut();
         if (commandLine.startADCs && engine.CanStartAudioIn())
             StartAudioIn();
-        if (commandLine.startClock)
+        if (commandLine.startClock) {
             engine.context.clockRunning = true;
+            StopClockIfOutputFailed();
+        }
     }
     UpdateTransportControls();
 }
@@ -635,9 +715,12 @@ void TMainForm::LayoutPanes() {
     if (patcherVisible && (patcherFills || !propertiesVisible)) {
         Panel2->setGeometry(0, 0, w, h);
     } else if (patcherVisible) {
-        Panel2->setGeometry(0, 0, patcherWidth, h);
-        WinSplit1->setGeometry(patcherWidth, 0, kSplitterWidth, h);
-        const int left = patcherWidth + kSplitterWidth;
+        // Before the window has its final size the pane may be wider than
+        // the client; it is shown cut to fit without losing its width.
+        const int shown = std::clamp(patcherWidth, 0, std::max(w - 30, 0));
+        Panel2->setGeometry(0, 0, shown, h);
+        WinSplit1->setGeometry(shown, 0, kSplitterWidth, h);
+        const int left = shown + kSplitterWidth;
         ScrollBox->setGeometry(left, 0, std::max(0, w - left), h);
     } else {
         ScrollBox->setGeometry(0, 0, w, h);
@@ -652,6 +735,8 @@ void TMainForm::ClientResized(int oldWidth) {
         if (w < sum) {
             const float share = static_cast<float>(patcherWidth) / static_cast<float>(sum);
             patcherWidth = std::min(static_cast<int>(static_cast<float>(w) * share), w - 30);
+        } else if (w > sum && patcherWidth < preferredPatcherWidth) {
+            patcherWidth = std::min(preferredPatcherWidth, std::max(w - 30, 0));
         }
     }
     LayoutPanes();
@@ -682,6 +767,7 @@ void TMainForm::ViewPatcherPaneItemClick() {
             patcherFills = true;
             patcherWidth = ClientWidth();
         }
+        preferredPatcherWidth = patcherWidth;
     }
     LayoutPanes();
 }
@@ -702,6 +788,7 @@ void TMainForm::ViewPropertiesPaneItemClick() {
         if (patcherVisible)
             patcherWidth = ClientWidth();
     }
+    preferredPatcherWidth = patcherWidth;
     LayoutPanes();
 }
 
@@ -713,11 +800,12 @@ void TMainForm::ShowPanes(bool patcher, bool properties) {
 }
 
 int TMainForm::PatcherPaneWidth() const {
-    return patcherWidth;
+    return preferredPatcherWidth;
 }
 
 void TMainForm::SetPatcherPaneWidth(int width) {
     patcherWidth = std::max(width, 0);
+    preferredPatcherWidth = patcherWidth;
     LayoutPanes();
 }
 
@@ -796,8 +884,10 @@ void TMainForm::StopDevices() {
 void TMainForm::RestartDevices() {
     if (wasInRunning && engine.CanStartAudioIn())
         StartAudioIn();
-    if (wasOutRunning && engine.SoundOutPresent())
+    if (wasOutRunning && engine.SoundOutPresent()) {
         StartAudioOut();
+        StopClockIfOutputFailed();
+    }
 }
 
 void TMainForm::FileNewItemClick() {
@@ -807,6 +897,9 @@ void TMainForm::FileNewItemClick() {
     const std::optional<std::string> previous = document->fileName;
     if (controller->New() && previous)
         reloadManager->Add(*previous);
+    // A new patch starts at the top of the clock with no load measured.
+    TimecodePanel->setText(QStringLiteral("000:0"));
+    ResetOutputDisplay();
     UpdateCaption();
     UpdateTransportControls();
 }
@@ -817,6 +910,7 @@ void TMainForm::FileOpenItemClick() {
     if (controller->Open() && previous)
         reloadManager->Add(*previous);
     RestartDevices();
+    ShowCaption();
     UpdateTransportControls();
 }
 
@@ -826,6 +920,7 @@ void TMainForm::FileReopenItemClick(const std::string& path) {
     if (controller->OpenFile(path) && previous)
         reloadManager->Add(*previous);
     RestartDevices();
+    ShowCaption();
     UpdateTransportControls();
 }
 
@@ -833,15 +928,18 @@ void TMainForm::FileRevertItemClick() {
     StopDevices();
     controller->Revert();
     RestartDevices();
+    ShowCaption();
     UpdateTransportControls();
 }
 
 void TMainForm::FileSaveItemClick() {
     controller->Save();
+    ShowCaption();
 }
 
 void TMainForm::FileSaveAsItemClick() {
     controller->SaveAs();
+    ShowCaption();
 }
 
 void TMainForm::FileSavePatternItemClick() {
@@ -856,7 +954,15 @@ void TMainForm::FileExitItemClick() {
 }
 
 void TMainForm::UpdateCaption() {
-    setWindowTitle(QString::fromStdString(document->DisplayName() + " - Ondrafel"));
+    caption = document->DisplayName() + " - Ondrafel";
+    ShowCaption();
+}
+
+void TMainForm::ShowCaption() {
+    document->UpdateModified();
+    const QString title = QString::fromStdString((document->modified ? "*" : "") + caption);
+    if (windowTitle() != title)
+        setWindowTitle(title);
 }
 
 // --- devices and clock ---
@@ -911,10 +1017,26 @@ void TMainForm::StartClockButtonClick() {
         engine.context.clockRunning = false;
     } else {
         engine.context.clockRunning = true;
-        if (engine.SoundOutPresent() && !engine.AudioOutRunning())
+        if (engine.SoundOutPresent() && !engine.AudioOutRunning()) {
             StartAudioOut();
+            StopClockIfOutputFailed();
+        }
     }
     UpdateTransportControls();
+}
+
+void TMainForm::StopClockIfOutputFailed() {
+    if (engine.SoundOutPresent() && !engine.AudioOutRunning())
+        engine.context.clockRunning = false;
+}
+
+void TMainForm::ToggleAudioOut() {
+    if (!engine.SoundOutPresent())
+        return;
+    if (engine.AudioOutRunning())
+        ControlStopAudioOutItemClick();
+    else
+        ControlStartAudioOutItemClick();
 }
 
 void TMainForm::StopClockButtonClick() {
@@ -1103,10 +1225,20 @@ void TMainForm::SetTempo(int bpm) {
 
 // --- patcher ---
 
-void TMainForm::PatcherPanelMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+void TMainForm::PatcherPanelMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x,
+                                      int y) {
     patcherPoint = QPoint(x, y);
     patcherNodeIndex = PatcherPanel->NodeIndexAt(x, y);
     PatcherEditItem->setEnabled(patcherNodeIndex >= 0);
+    // A right click on a node outside the selection makes it the
+    // selection, so that the popup's "Delete" acts on what was clicked.
+    if (button == Qt::RightButton && patcherNodeIndex >= 0) {
+        VXPatcherNode* node = PatcherPanel->Nodes(patcherNodeIndex);
+        if (!node->selected)
+            PatcherPanel->SelectNodeAlone(node);
+    }
+    PatcherDeleteItem->setEnabled(!PatcherPanel->SelectedNodes().empty() ||
+                                  !PatcherPanel->SelectedConnections().empty());
     // The single-instance types are offered only while they can be made.
     if (SoundInItem != nullptr)
         SoundInItem->setEnabled(!engine.SoundInPresent());
@@ -1117,12 +1249,81 @@ void TMainForm::PatcherPanelMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, in
 void TMainForm::PatcherPanelDblClick() {
     const int index = PatcherPanel->NodeIndexAt(patcherPoint.x(), patcherPoint.y());
     if (index >= 0)
-        ContraptionOf(PatcherPanel->Nodes(index))->ShowForm();
+        ShowFormOf(ContraptionOf(PatcherPanel->Nodes(index)));
 }
 
 void TMainForm::PatcherEditItemClick() {
     if (patcherNodeIndex >= 0 && patcherNodeIndex < PatcherPanel->NodeCount())
-        ContraptionOf(PatcherPanel->Nodes(patcherNodeIndex))->ShowForm();
+        ShowFormOf(ContraptionOf(PatcherPanel->Nodes(patcherNodeIndex)));
+}
+
+void TMainForm::PatcherDeleteItemClick() {
+    PatcherPanel->DeleteSelection();
+}
+
+void TMainForm::EditClearItemClick() {
+    PatcherPanel->DeleteSelection();
+}
+
+void TMainForm::EditSelectAllItemClick() {
+    PatcherPanel->SelectAll();
+}
+
+void TMainForm::EditMenuPopup() {
+    EditSelectAllItem->setEnabled(PatcherPanel->NodeCount() > 0);
+    EditClearItem->setEnabled(!PatcherPanel->SelectedNodes().empty() ||
+                              !PatcherPanel->SelectedConnections().empty());
+}
+
+void TMainForm::ShowFormOf(TQuorlingContraption* contraption) {
+    if (contraption == nullptr)
+        return;
+    contraption->ShowForm();
+    if (unplacedForms.erase(contraption) != 0)
+        PlaceNewForm(contraption);
+}
+
+void TMainForm::PlaceNewForm(TQuorlingContraption* contraption) {
+    TContraptionForm* form = nullptr;
+    std::vector<QRect> taken;
+    for (TContraptionForm* f : ScrollBox->Content()->findChildren<TContraptionForm*>(
+             QString(), Qt::FindDirectChildrenOnly)) {
+        if (f->contraption == contraption)
+            form = f;
+        else if (f->isVisible())
+            taken.push_back(f->geometry().adjusted(-kFormGap, -kFormGap, kFormGap, kFormGap));
+    }
+    if (form == nullptr)
+        return;
+    const QSize size = form->size();
+    const QRect view(ScrollBox->HorzPosition(), ScrollBox->VertPosition(),
+                     ScrollBox->viewport()->width(), ScrollBox->viewport()->height());
+    const auto fits = [&](QPoint at) {
+        const QRect r(at, size);
+        return std::none_of(taken.begin(), taken.end(),
+                            [&](const QRect& t) { return t.intersects(r); });
+    };
+    // Row by row on the windows' grid, left to right, within the view;
+    // when the view is full, below the lowest window at the view's left.
+    const int left = (view.left() / kFormGrid) * kFormGrid;
+    const int top = (view.top() / kFormGrid) * kFormGrid;
+    std::optional<QPoint> spot;
+    for (int y = top; !spot && y + size.height() <= std::max(view.bottom() + 1, top + size.height());
+         y += kFormGrid)
+        for (int x = left; x + size.width() <= std::max(view.right() + 1, left + size.width());
+             x += kFormGrid)
+            if (fits({x, y})) {
+                spot = QPoint(x, y);
+                break;
+            }
+    if (!spot) {
+        int bottom = top;
+        for (const QRect& t : taken)
+            bottom = std::max(bottom, t.bottom() + 1);
+        spot = QPoint(left, ((bottom + kFormGrid - 1) / kFormGrid) * kFormGrid);
+    }
+    form->SetBounds(spot->x(), spot->y(), size.width(), size.height());
+    ScrollBox->MakeVisible(form);
 }
 
 void TMainForm::CreateContraptionClick(TContraptionMaker* maker) {
@@ -1134,8 +1335,10 @@ void TMainForm::CreateContraptionClick(TContraptionMaker* maker) {
         contraption->processor->SetContext(&engine.context);
     }
     TQuorlingContraption* c = contraption.release();
-    PatcherPanel->AddNode(patcherPoint.x(), patcherPoint.y(), QString::fromStdString(c->name),
-                          c->processor->InletCount(), c->processor->OutletCount(), c);
+    nodeOf[c] = PatcherPanel->AddNode(patcherPoint.x(), patcherPoint.y(),
+                                      QString::fromStdString(c->name), c->processor->InletCount(),
+                                      c->processor->OutletCount(), c);
+    unplacedForms.insert(c);
     UpdateTransportControls();
 }
 
@@ -1158,6 +1361,8 @@ void TMainForm::PatcherPanelDeleteConnection(VXPatcherConnection* connection, bo
 void TMainForm::PatcherPanelDeleteNode(VXPatcherNode* node) {
     TQuorlingContraption* contraption = ContraptionOf(node);
     node->data = nullptr;
+    nodeOf.erase(contraption);
+    unplacedForms.erase(contraption);
     {
         TGraphLock lock(engine);
         delete contraption;
@@ -1193,32 +1398,30 @@ std::vector<ODPatcherConnectionInfo> TMainForm::PatcherConnections() const {
 
 void TMainForm::AddPatcherNode(std::unique_ptr<TQuorlingContraption> contraption, int x, int y) {
     TQuorlingContraption* c = contraption.release();
-    PatcherPanel->AddNode(x, y, QString::fromStdString(c->name), c->processor->InletCount(),
-                          c->processor->OutletCount(), c);
+    nodeOf[c] = PatcherPanel->AddNode(x, y, QString::fromStdString(c->name),
+                                      c->processor->InletCount(), c->processor->OutletCount(), c);
 }
 
 void TMainForm::AddPatcherConnection(const ODPatcherConnectionInfo& info) {
-    VXPatcherNode* source = nullptr;
-    VXPatcherNode* target = nullptr;
-    for (int i = 0; i < PatcherPanel->NodeCount(); ++i) {
-        VXPatcherNode* n = PatcherPanel->Nodes(i);
-        if (ContraptionOf(n) == info.source)
-            source = n;
-        if (ContraptionOf(n) == info.target)
-            target = n;
-    }
-    if (source == nullptr || target == nullptr)
+    const auto source = nodeOf.find(info.source);
+    const auto target = nodeOf.find(info.target);
+    if (source == nodeOf.end() || target == nodeOf.end())
         return;
+    AddPatcherConnection(source->second, info.outlet, target->second, info.inlet);
+}
+
+void TMainForm::AddPatcherConnection(VXPatcherNode* source, int outlet, VXPatcherNode* target,
+                                     int inlet) {
     // The engine has replaced a connection into the same inlet; the pane
     // lets go of it without touching the engine again.
     keepEngineConnections = true;
     for (int i = PatcherPanel->ConnectionCount() - 1; i >= 0; --i) {
         VXPatcherConnection* c = PatcherPanel->Connections(i);
-        if (c->target == target && c->inlet == info.inlet)
+        if (c->target == target && c->inlet == inlet)
             PatcherPanel->DeleteConnection(c);
     }
     keepEngineConnections = false;
-    PatcherPanel->AddConnection(source, info.outlet, target, info.inlet);
+    PatcherPanel->AddConnection(source, outlet, target, inlet);
 }
 
 void TMainForm::ClearPatcher() {
@@ -1251,8 +1454,12 @@ std::optional<std::string> TMainForm::AskSaveFileName(const std::string& current
     const std::string proposed =
         !currentPath.empty() ? currentPath
                              : RememberedDirectory(TDirectoryKind::Document) + "/Untitled.odh";
-    if (SaveDialog)
-        return SaveDialog(proposed);
+    if (SaveDialog) {
+        std::optional<std::string> path = SaveDialog(proposed);
+        if (path && !path->empty())
+            *path = ODAbsolutePath(*path);
+        return path;
+    }
     QFileDialog dialog(this, QStringLiteral("Save"), QString::fromStdString(proposed),
                        QStringLiteral("Ondrafel document (*.odh);;All documents (*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -1260,11 +1467,12 @@ std::optional<std::string> TMainForm::AskSaveFileName(const std::string& current
     dialog.selectFile(QString::fromStdString(proposed));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    return ODAbsolutePath(dialog.selectedFiles().first().toStdString());
 }
 
-void TMainForm::DocumentNamed(const std::string& caption, const std::string& path) {
-    setWindowTitle(QString::fromStdString(caption));
+void TMainForm::DocumentNamed(const std::string& newCaption, const std::string& path) {
+    caption = newCaption;
+    ShowCaption();
     if (!path.empty())
         RememberDirectory(TDirectoryKind::Document, path);
 }
@@ -1303,6 +1511,10 @@ void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!placementRestored) {
         placementRestored = true;
+        // The window takes its stored size now, after the document set the
+        // pane's width: that is no shrinking by the user, so the first size
+        // shows the document's width as far as it fits.
+        lastClientWidth = -1;
         RestorePlacement();
     }
 }

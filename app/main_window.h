@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "app/document_view.h"
 
@@ -252,9 +254,19 @@ public:
     void PatcherPanelCreateConnection(VXPatcherConnection* connection, bool& abort);
     void PatcherPanelDeleteConnection(VXPatcherConnection* connection, bool& abort);
     void PatcherPanelDeleteNode(VXPatcherNode* node);
+    // The popup's "Delete" and Edit > "Cle&ar": delete the selection, as
+    // the Delete key does; Edit > "Select A&ll" selects every node, as
+    // Ctrl+A does.
+    void PatcherDeleteItemClick();
+    void EditClearItemClick();
+    void EditSelectAllItemClick();
+    void EditMenuPopup();
 
     void UpdateTransportControls();
     void UpdateCaption();
+    // Space, wherever the keyboard is not typing or pressing a button:
+    // starts audio output, or stops it.
+    void ToggleAudioOut();
     // "BAR:BEAT" of a clock position, as the timecode panel shows it.
     static QString Timecode(unsigned ticks);
 
@@ -306,11 +318,25 @@ private:
     void StopDevices();
     void RestartDevices();
     void ResetOutputDisplay();
+    void AddPatcherConnection(VXPatcherNode* source, int outlet, VXPatcherNode* target, int inlet);
+    // A clock that was asked to run with the sound output but whose output
+    // could not start would show running while it stands still.
+    void StopClockIfOutputFailed();
+    // The document's name, with "*" in front while it has unsaved changes.
+    void ShowCaption();
+    // Places a new contraption's window, the first time it is shown, at
+    // the first free spot of the properties pane that is in view.
+    void PlaceNewForm(TQuorlingContraption* contraption);
+    void ShowFormOf(TQuorlingContraption* contraption);
 
     bool patcherVisible = true;
     bool propertiesVisible = true;
     bool patcherFills = false;
     int patcherWidth = 180;
+    // The width the document or the user asked for: a window made narrow
+    // squeezes the pane, and growing it again gives that width back (and
+    // the document keeps it).
+    int preferredPatcherWidth = 180;
     int lastClientWidth = -1;
     bool placementRestored = false;
     bool settingTempo = false;
@@ -319,4 +345,12 @@ private:
     bool wasInRunning = false;
     QPoint patcherPoint;
     int patcherNodeIndex = -1;
+    std::string caption;
+    QTimer* captionTimer = nullptr;
+    QObject* spaceKeyFilter = nullptr;
+    // Each contraption's node: the document's connections find theirs
+    // without a walk over the whole pane.
+    std::unordered_map<const TQuorlingContraption*, VXPatcherNode*> nodeOf;
+    // Contraptions made here whose window has not been shown yet.
+    std::unordered_set<const TQuorlingContraption*> unplacedForms;
 };

@@ -20,6 +20,11 @@ void TQtMessageBox::Show(const std::string& text, const std::string& caption, TM
         qtIcon = QMessageBox::Critical;
         break;
     }
+    // The splash stays on top of everything: it would hide the message for
+    // the rest of its moment, so it goes now.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && (w->windowFlags() & Qt::SplashScreen) == Qt::SplashScreen)
+            w->close();
     // Not over the splash window: it closes itself (and would take a child
     // box with it) while the box is still waiting for its OK.
     QWidget* parent = QApplication::activeWindow();

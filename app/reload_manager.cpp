@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/file_paths.h"
 #include "platform/settings/settings_store.h"
 
 namespace {
@@ -16,16 +17,28 @@ VXReloadManager::VXReloadManager(TSettingsStore& store, std::string registryKey)
     : registryKey(std::move(registryKey)), store(store) {
     if (!store.HasKey(this->registryKey))
         return;
-    for (int i = 0; i < MaxEntries; ++i)
-        if (auto path = store.ReadString(this->registryKey, ValueName(i)))
-            entries.push_back(std::move(*path));
+    for (int i = 0; i < MaxEntries; ++i) {
+        auto path = store.ReadString(this->registryKey, ValueName(i));
+        if (!path || path->empty())
+            continue;
+        // A relative entry written by an older version names its file from
+        // a working directory nobody remembers; it is kept as it is.
+        std::string entry = path->front() == '/' ? ODCanonicalPath(*path) : *path;
+        if (std::find(entries.begin(), entries.end(), entry) == entries.end())
+            entries.push_back(std::move(entry));
+    }
 }
 
 VXReloadManager::~VXReloadManager() {
     Save();
 }
 
-void VXReloadManager::Add(const std::string& path) {
+void VXReloadManager::Add(const std::string& given) {
+    if (given.empty())
+        return;
+    // Reopen must work from any working directory, and the same file
+    // reached by two names is one entry.
+    const std::string path = ODCanonicalPath(given);
     std::erase(entries, path);
     if (entries.size() >= static_cast<size_t>(MaxEntries))
         entries.resize(MaxEntries - 1);

@@ -29,8 +29,9 @@ public:
     VXReloadManager(const VXReloadManager&) = delete;
     VXReloadManager& operator=(const VXReloadManager&) = delete;
 
-    // Puts `path` at the top: moved there when it is listed already, the
-    // oldest entry dropped when the list is full.
+    // Puts `path` at the top, absolute and with its links resolved: moved
+    // there when it is listed already (by any name), the oldest entry
+    // dropped when the list is full.
     void Add(const std::string& path);
 
     // "&0 PATH", "&1 PATH", ...: the submenu's captions, the digit being

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/file_paths.h"
 #include "app/sound_file_references.h"
 
 namespace {
@@ -31,7 +32,10 @@ std::string RememberedDirectory(TDirectoryKind kind) {
     return ProgramDir();
 }
 
-void RememberDirectory(TDirectoryKind kind, const std::string& path) {
+void RememberDirectory(TDirectoryKind kind, const std::string& given) {
+    // A relative directory would be taken again from wherever the next
+    // dialog happens to resolve it ("examples/examples/...").
+    const std::string path = ODAbsolutePath(given);
     const auto slash = path.rfind('/');
     Slots()[static_cast<size_t>(kind)] = slash == std::string::npos ? "" : path.substr(0, slash);
 }

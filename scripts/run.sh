@@ -11,10 +11,13 @@ scripts/install-deps.sh
 generator=()
 if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
 cmake -S . -B build/release "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j "$(nproc)"
+# Only what is about to run: the tests and benchmarks wait for the test
+# command.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then target=ondrafel; else target=ondrafel-cli; fi
+cmake --build build/release -j "$(nproc)" --target "$target"
 
 example=examples/stereo_scene.odh
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if [ "$target" = ondrafel ]; then
   echo "run: starting Ondrafel with $example"
   exec build/release/app/ondrafel "$example" /STARTDACS /STARTCLOCK
 fi

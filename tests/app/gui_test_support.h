@@ -29,6 +29,7 @@
 #include "framework/message_box.h"
 #include "host/audio_engine_module.h"
 #include "platform/audio/null_audio.h"
+#include "platform/audio/scripted_audio.h"
 #include "platform/settings/settings_store.h"
 
 class TRecordedMessages : public TMessageBox {
@@ -70,20 +71,29 @@ struct TWindowFixture {
     TMessageBox* previousMessages = SetMessages(&messages);
     TMemorySettingsStore settings;
     VXNullAudioSystem audio;
+    VXScriptedAudioSystem failing;
+    static constexpr int kFailedOpen = -16; // "Device or resource busy"
     TContraptionFactory factory;
     std::unique_ptr<TAudioEngineModule> engine;
     std::unique_ptr<TMainForm> form;
 
-    explicit TWindowFixture(const QStringList& arguments = {}, bool show = true) {
+    // `failingDevices`: the devices are scripted ones whose next opening
+    // fails (set `failing.failOpen` again for the next), instead of the
+    // paced null device.
+    explicit TWindowFixture(const QStringList& arguments = {}, bool show = true,
+                            int windowWidth = 1000, bool failingDevices = false) {
         RegisterContraptionMakers(factory);
         RegisterContraptionForms(factory);
         // A saved placement keeps the window at a known size.
         settings.WriteInteger("Main Window", "Left", 0);
         settings.WriteInteger("Main Window", "Top", 0);
-        settings.WriteInteger("Main Window", "Width", 1000);
+        settings.WriteInteger("Main Window", "Width", windowWidth);
         settings.WriteInteger("Main Window", "Height", 640);
         settings.WriteInteger("Main Window", "Maximized", 0);
-        engine = std::make_unique<TAudioEngineModule>(nullptr, audio, &factory);
+        if (failingDevices)
+            failing.failOpen = kFailedOpen;
+        engine = std::make_unique<TAudioEngineModule>(
+            nullptr, failingDevices ? static_cast<VXAudioSystem&>(failing) : audio, &factory);
         form = std::make_unique<TMainForm>(*engine, settings, factory, arguments);
         if (show) {
             form->show();

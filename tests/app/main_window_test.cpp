@@ -1,4 +1,6 @@
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -6,7 +8,9 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "app/contraption_form.h"
 #include "app/document.h"
+#include "app/help_viewer.h"
 #include "app/patterned_scroll_box.h"
 #include "app/reload_manager.h"
 #include "controls/knob.h"
@@ -363,6 +367,233 @@ TEST(MainWindowTest, PlacementIsRestoredAndSaved) {
     EXPECT_EQ(f.settings.ReadInteger("Main Window", "ToolBar"), 0);
     EXPECT_EQ(f.settings.ReadInteger("Main Window", "StatusBar"), 1);
     EXPECT_EQ(f.settings.ReadInteger("Main Window", "Maximized"), 0);
+}
+
+// Started from the repository with "examples/song.odh", as the README's
+// run command does: every path the window hands on is absolute, so the
+// save dialog's proposal, the save itself and the recent files work from
+// any directory.
+TEST(MainWindowTest, PathsAreAbsoluteWhereTheyEnter) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("examples"));
+    const QString previous = QDir::currentPath();
+    {
+        QTemporaryDir scratch;
+        const QString written = WriteSmallDocument(scratch);
+        ASSERT_TRUE(QFile::copy(written, dir.filePath("examples/song.odh")));
+    }
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const std::string absolute = QFileInfo(dir.filePath("examples/song.odh"))
+                                     .canonicalFilePath()
+                                     .toStdString();
+    EXPECT_EQ(ParseCommandLine({"examples/song.odh"}).documentPath.value_or(""),
+              QFileInfo(dir.filePath("examples/song.odh")).absoluteFilePath().toStdString());
+    {
+        TWindowFixture f({"./examples/../examples/song.odh"});
+        EXPECT_EQ(f.Patcher()->NodeCount(), 2);
+        std::string proposed;
+        f.form->SaveDialog = [&](const std::string& p) {
+            proposed = p;
+            return p;
+        };
+        {
+            TModalAnswerer no(QMessageBox::No);
+            f.form->FileNewItem->trigger();
+        }
+        f.Create("TestGen", {30, 30});
+        f.form->FileSaveItem->trigger();
+        EXPECT_EQ(QFileInfo(QString::fromStdString(proposed)).absolutePath(),
+                  QFileInfo(dir.filePath("examples")).absoluteFilePath());
+        EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(proposed))) << proposed;
+        EXPECT_TRUE(f.messages.said.empty());
+        ASSERT_FALSE(f.form->reloadManager->entries.empty());
+        EXPECT_EQ(f.form->reloadManager->entries.front(), absolute);
+    }
+    ASSERT_TRUE(QDir::setCurrent(previous));
+}
+
+// No output device can be opened: a clock asked to run with the output
+// must not show running while it stands still.
+TEST(MainWindowTest, TheClockStaysStoppedWhenTheOutputCannotStart) {
+    QTemporaryDir dir;
+    const QString path = WriteSmallDocument(dir);
+    TWindowFixture f({path, "/STARTDACS", "/STARTCLOCK"}, true, 1000, true);
+    EXPECT_FALSE(f.engine->AudioOutRunning());
+    EXPECT_FALSE(f.engine->context.clockRunning);
+    EXPECT_EQ(f.form->StartClockButton->toolTip(), "Start Clock");
+    EXPECT_FALSE(f.form->StopClockButton->isEnabled());
+
+    f.messages.said.clear();
+    f.failing.failOpen = TWindowFixture::kFailedOpen;
+    f.form->StartClockButton->click();
+    EXPECT_FALSE(f.messages.said.empty()); // the device error is told
+    EXPECT_FALSE(f.engine->context.clockRunning);
+    EXPECT_FALSE(f.form->StopClockButton->isEnabled());
+    EXPECT_TRUE(f.form->ControlStartClockItem->isEnabled());
+}
+
+TEST(MainWindowTest, NewClearsTheTimecodeAndTheLoad) {
+    TWindowFixture f;
+    TQuorlingContraption* gen = f.Create("TestGen", {30, 30});
+    TQuorlingContraption* out = f.Create("SoundOut", {30, 130});
+    f.Connect(gen, 0, out, 0);
+    f.form->StartClockButton->click();
+    ASSERT_TRUE(f.engine->AudioOutRunning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.form->TimecodePanel->text() != "000:0"; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.form->StatusPanel0->text.isEmpty(); }, 20000));
+    {
+        TModalAnswerer no(QMessageBox::No);
+        f.form->FileNewItem->trigger();
+    }
+    EXPECT_EQ(f.form->TimecodePanel->text(), "000:0");
+    EXPECT_TRUE(f.form->StatusPanel0->text.isEmpty());
+    EXPECT_FALSE(f.form->StatusPanel0->drawn);
+}
+
+// A narrow window squeezes the pane; it does not take the document's
+// width away, neither on the screen once there is room nor in the file.
+TEST(MainWindowTest, TheDocumentsPaneWidthSurvivesANarrowWindow) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wide.odh");
+    {
+        TWindowFixture f({}, false);
+        f.Create("TestGen", {20, 20});
+        f.form->SetPatcherPaneWidth(420);
+        ASSERT_TRUE(f.form->document->SaveAs(path.toStdString()));
+    }
+    TWindowFixture f({path}, true, 640);
+    TMainForm& w = *f.form;
+    ASSERT_GT(w.ClientWidth(), 420 + 30);
+    EXPECT_EQ(w.Panel2->width(), 420);
+
+    const int frame = w.width() - w.ClientWidth();
+    w.resize(300 + frame, w.height());
+    QApplication::processEvents();
+    EXPECT_LT(w.Panel2->width(), 300 - 30 + 1);
+    w.resize(1200 + frame, w.height());
+    QApplication::processEvents();
+    EXPECT_EQ(w.Panel2->width(), 420);
+    EXPECT_EQ(w.PatcherPaneWidth(), 420);
+    w.resize(300 + frame, w.height());
+    QApplication::processEvents();
+    EXPECT_EQ(w.PatcherPaneWidth(), 420); // what a save writes
+}
+
+TEST(MainWindowTest, PopupDeleteAndTheEditMenuFollowTheKeys) {
+    TWindowFixture f;
+    TQuorlingContraption* a = f.Create("TestGen", {20, 20});
+    TQuorlingContraption* b = f.Create("TestGen", {20, 120});
+    ASSERT_TRUE(a && b);
+    // A right click on a node selects it and offers "Delete".
+    const QPoint at = TWindowFixture::Body(f.NodeOf(a));
+    QTest::mousePress(f.PatcherView(), Qt::RightButton, {}, at);
+    QTest::mouseRelease(f.PatcherView(), Qt::RightButton, {}, at);
+    QApplication::processEvents();
+    f.form->PatcherPopup->hide();
+    EXPECT_TRUE(f.form->PatcherDeleteItem->isEnabled());
+    f.form->PatcherDeleteItem->trigger();
+    EXPECT_EQ(f.Patcher()->NodeCount(), 1);
+    EXPECT_EQ(f.factory.FindContraption("TestGen_1"), nullptr);
+    // On the empty background with nothing selected, it is not offered.
+    QTest::mousePress(f.PatcherView(), Qt::RightButton, {}, {300, 300});
+    QTest::mouseRelease(f.PatcherView(), Qt::RightButton, {}, {300, 300});
+    QApplication::processEvents();
+    f.form->PatcherPopup->hide();
+    EXPECT_FALSE(f.form->PatcherDeleteItem->isEnabled());
+
+    emit f.form->EditMenu->aboutToShow();
+    EXPECT_TRUE(f.form->EditSelectAllItem->isEnabled());
+    EXPECT_FALSE(f.form->EditClearItem->isEnabled());
+    f.form->EditSelectAllItem->trigger();
+    EXPECT_EQ(f.Patcher()->SelectedNodes().size(), 1u);
+    emit f.form->EditMenu->aboutToShow();
+    EXPECT_TRUE(f.form->EditClearItem->isEnabled());
+    f.form->EditClearItem->trigger();
+    EXPECT_EQ(f.Patcher()->NodeCount(), 0);
+    emit f.form->EditMenu->aboutToShow();
+    EXPECT_FALSE(f.form->EditSelectAllItem->isEnabled());
+    EXPECT_FALSE(f.form->EditClearItem->isEnabled());
+}
+
+TEST(MainWindowTest, KeysForTheOutputTheHelpAndQuitting) {
+    TWindowFixture f;
+    f.Create("SoundOut", {30, 130});
+    f.form->activateWindow();
+    f.PatcherView()->setFocus();
+    QApplication::processEvents();
+    QTest::keyClick(f.PatcherView(), Qt::Key_Space);
+    EXPECT_TRUE(f.engine->AudioOutRunning());
+    QTest::keyClick(f.PatcherView(), Qt::Key_Space);
+    EXPECT_FALSE(f.engine->AudioOutRunning());
+    // In a text field Space is a character.
+    f.form->TempoEdit->setFocus();
+    QTest::keyClick(f.form->TempoEdit, Qt::Key_Space);
+    EXPECT_FALSE(f.engine->AudioOutRunning());
+
+    f.form->HelpViewer->ShowContents();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.form->HelpViewer));
+    QTest::keyClick(f.form->HelpViewer, Qt::Key_Escape);
+    EXPECT_FALSE(f.form->HelpViewer->isVisible());
+
+    EXPECT_EQ(f.form->FileExitItem->shortcut(), QKeySequence("Ctrl+Q"));
+    {
+        TModalAnswerer no(QMessageBox::No);
+        f.form->FileExitItem->trigger();
+    }
+    EXPECT_FALSE(f.form->isVisible());
+}
+
+TEST(MainWindowTest, TheCaptionMarksUnsavedChanges) {
+    QTemporaryDir dir;
+    TWindowFixture f;
+    EXPECT_EQ(f.form->windowTitle(), "Untitled - Ondrafel");
+    f.Create("TestGen", {30, 30});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.form->windowTitle() == "*Untitled - Ondrafel"; },
+                                5000));
+    f.form->SaveDialog = [&](const std::string&) { return dir.filePath("mark.odh").toStdString(); };
+    f.form->FileSaveItem->trigger();
+    EXPECT_EQ(f.form->windowTitle(), "mark - Ondrafel");
+}
+
+// New windows open one beside the other in view, not stacked on one spot.
+TEST(MainWindowTest, NewWindowsOpenAtFreeSpotsInView) {
+    TWindowFixture f;
+    std::vector<QRect> shown;
+    for (int i = 0; i < 4; ++i) {
+        TQuorlingContraption* gen = f.Create("TestGen", {20, 20 + 60 * i});
+        ASSERT_NE(gen, nullptr);
+        f.DoubleClick(gen);
+        auto* form = dynamic_cast<TContraptionForm*>(gen->formState->form);
+        ASSERT_NE(form, nullptr);
+        shown.push_back(form->geometry());
+    }
+    const QRect view(f.form->ScrollBox->HorzPosition(), f.form->ScrollBox->VertPosition(),
+                     f.form->ScrollBox->viewport()->width(),
+                     f.form->ScrollBox->viewport()->height());
+    for (size_t i = 0; i < shown.size(); ++i) {
+        EXPECT_TRUE(view.contains(shown[i])) << i;
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(shown[i].intersects(shown[j])) << i << " " << j;
+    }
+    f.form->grab().save(ScreenshotPath("main_window_new_windows"));
+}
+
+// On a narrow window the transport moves behind the toolbar's "»" button,
+// which must open to show it.
+TEST(MainWindowTest, TheTransportIsReachableOnANarrowWindow) {
+    TWindowFixture f({}, true, 520);
+    auto* transport = f.form->SpeedPanel->findChild<QWidget*>("TransportPanel");
+    ASSERT_NE(transport, nullptr);
+    auto* more = f.form->SpeedPanel->findChild<QToolButton*>("qt_toolbar_ext_button");
+    ASSERT_NE(more, nullptr);
+    if (transport->isVisible())
+        GTEST_SKIP() << "the transport fits at this width";
+    ASSERT_TRUE(more->isVisible());
+    more->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return transport->isVisible(); }, 2000));
+    EXPECT_TRUE(f.form->SpeedPanel->geometry().contains(transport->geometry().translated(
+        f.form->SpeedPanel->pos())));
+    f.form->grab().save(ScreenshotPath("main_window_narrow_transport"));
 }
 
 } // namespace

@@ -1,5 +1,9 @@
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +73,29 @@ TEST(ReloadManagerTest, AMissingKeyIsNotCreatedByReading) {
         EXPECT_TRUE(list.entries.empty());
         EXPECT_FALSE(store.HasKey(ODClosedFilesKey));
     }
+}
+
+// A document opened by a relative path, by its absolute path and through a
+// symbolic link is one file: one entry, absolute, so Reopen finds it from
+// any working directory.
+TEST(ReloadManagerTest, OneAbsoluteEntryPerFile) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("reload_" + std::to_string(::getpid()));
+    fs::create_directories(dir / "sub");
+    std::ofstream(dir / "sub" / "song.odh") << ".odh 0.5\nend\n";
+    fs::create_symlink(dir / "sub" / "song.odh", dir / "link.odh");
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir);
+
+    TMemorySettingsStore store;
+    VXReloadManager list(store, ODClosedFilesKey);
+    const std::string absolute = fs::canonical(dir / "sub" / "song.odh").string();
+    for (const std::string& name : {std::string("sub/song.odh"), std::string("./sub/../sub/song.odh"),
+                                    absolute, std::string("link.odh"), (dir / "link.odh").string()})
+        list.Add(name);
+    fs::current_path(previous);
+    EXPECT_EQ(list.entries, (std::vector<std::string>{absolute}));
+    fs::remove_all(dir);
 }
 
 } // namespace
