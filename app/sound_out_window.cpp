@@ -9,6 +9,8 @@
 #include <QToolButton>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "app/glyphs.h"
 #include "app/remembered_directories.h"
@@ -293,9 +295,12 @@ void TSoundOutForm::Timer1Timer() {
         RecModeComboBox->setEnabled(true);
         Timer1->stop();
     }
-    if (soundOut->writeFailed.exchange(false))
-        ShowMessage("The recording stopped because the sound file could not be written.\n"
-                    "Check that the disk has room and choose the file again.");
+    if (soundOut->writeFailed.exchange(false)) {
+        const int error = soundOut->fileError.load();
+        ShowMessage("The recording stopped because the sound file could not be written" +
+                    (error != 0 ? " (" + std::string(std::strerror(error)) + ")" : std::string()) +
+                    ".\nCheck that the disk has room and choose the file again.");
+    }
 }
 
 void TSoundOutForm::RecModeComboBoxChange(int index) {

@@ -1,8 +1,10 @@
 #include "host/sound_in.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "framework/message_box.h"
 #include "host/audio_engine_module.h"
@@ -10,6 +12,20 @@
 
 namespace {
 constexpr double kLevelDecay = 0.5952380952380952;
+
+// Why a file that did not probe as playable cannot be played.
+std::string ProblemOf(const std::string& name) {
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(st.st_mode))
+        return std::strerror(EISDIR);
+    std::FILE* f = std::fopen(name.c_str(), "rb");
+    if (f == nullptr)
+        return std::strerror(errno);
+    std::fclose(f);
+    return "not a 16-bit PCM WAV file";
+}
 } // namespace
 
 ODSoundIn::ODSoundIn(MGDynSigContext* context, TAudioEngineModule* engine)
@@ -78,11 +94,14 @@ void ODSoundIn::OpenFile() {
     CloseFile();
     const std::string name = inputFile.Value();
     waveInfo = WaveFileInfo{};
+    fileProblem_.clear();
     if (!name.empty())
         ReadWaveFileInfo(name, waveInfo);
     // A file without a usable format or rate plays nothing, and the window
     // must not offer to play it (a good file opened before included).
     if (!waveInfo.valid || waveInfo.sampleRate <= 0.0) {
+        if (!name.empty())
+            fileProblem_ = waveInfo.valid ? "a WAV file without a sample rate" : ProblemOf(name);
         waveInfo.valid = false;
         active.SetValue(false);
         fileIsGood.SetValue(false);
@@ -92,6 +111,7 @@ void ODSoundIn::OpenFile() {
     location.SetValue(0.0);
     file = std::fopen(name.c_str(), "rb");
     if (file == nullptr) {
+        fileProblem_ = std::strerror(errno);
         active.SetValue(false);
         fileIsGood.SetValue(false);
         return;
@@ -100,6 +120,15 @@ void ODSoundIn::OpenFile() {
     pendingSilence = 0;
     active.SetValue(false);
     fileIsGood.SetValue(true);
+}
+
+unsigned ODSoundIn::LoopDelaySamples() const {
+    double ms = loopDelay.Value();
+    if (!(ms > 0.0)) // negative, zero or NaN
+        return 0;
+    ms = std::min(ms, MaxLoopDelay);
+    const double samples = ms * 0.001 * waveInfo.sampleRate * waveInfo.channels;
+    return static_cast<unsigned>(std::min(samples, 4294967295.0));
 }
 
 void ODSoundIn::SeekFrame(int frame) {
@@ -170,7 +199,7 @@ void ODSoundIn::RefillHalf(int half) {
             ReadSamples(buf, readSamples);
             if (loop.Value()) {
                 SeekFrame(0);
-                pendingSilence = static_cast<unsigned>(loopDelay.Value() * 0.001 * rate * channels);
+                pendingSilence = LoopDelaySamples();
                 const int room = samplesPerHalf - readSamples;
                 const int h = static_cast<int>(
                     std::min<unsigned>(pendingSilence, static_cast<unsigned>(room)));

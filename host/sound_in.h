@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "framework/contraption.h"
 #include "framework/contraption_maker.h"
@@ -25,6 +26,8 @@ class TAudioEngineModule;
 class ODSoundIn : public MGSignalProcessor {
 public:
     static constexpr int HalfSamples = 44100;
+    // The pause between passes that the window offers, in ms.
+    static constexpr double MaxLoopDelay = 20000.0;
 
     MGBoolProperty useADC{true};
     MGCStringProperty inputFile{""};
@@ -61,6 +64,15 @@ public:
     void Reset() override;
     void InitPropertyInfo() override;
 
+    // Why "InputFile" cannot be played, in words for a message (the
+    // system's reason, or that its format is not one the input plays);
+    // empty when it plays or none is named. Interface thread.
+    std::string FileProblem() const { return fileProblem_; }
+
+    // "LoopDelay" as the samples of silence it inserts, held to the range
+    // the window offers: a value from a document may be anything.
+    unsigned LoopDelaySamples() const;
+
 private:
     void OpenFile();
     void CloseFile();
@@ -74,6 +86,7 @@ private:
     // so that playback stops after them rather than when they are read.
     int endHalf_ = -1;
     int endIndex_ = 0;
+    std::string fileProblem_;
 };
 
 class TEngineSoundIn : public TQuorlingContraption {

@@ -1,6 +1,7 @@
 #include "host/sound_out.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "framework/message_box.h"
 #include "host/audio_engine_module.h"
@@ -12,6 +13,10 @@ ODSoundOut::ODSoundOut(MGDynSigContext* context, const ODSoundIn* soundIn)
     // A document or window sets "Action" on purpose; the default must not
     // start anything.
     action.TestAndClearChanged();
+}
+
+ODSoundOut::~ODSoundOut() {
+    EndTake();
 }
 
 void ODSoundOut::InitPropertyInfo() {
@@ -34,15 +39,55 @@ void ODSoundOut::Reset() {
         ReopenFile();
 }
 
+void ODSoundOut::EndTake() {
+    const int state = recordState.Value();
+    if (state != Recording && state != WaitingForPunchIn && state != Playing)
+        return;
+    if (state != Playing && waveFile != nullptr) {
+        const bool written = FlushRecordBuffer();
+        if (!waveFile->Finalise() && written) {
+            fileError = waveFile->ErrorNumber();
+            writeFailed = true;
+        }
+    }
+    bufferFill = 0;
+    action.SetValue(Stop);
+    action.TestAndClearChanged();
+    recordState.SetValue(Idle);
+}
+
+void ODSoundOut::ClearRecordingState() {
+    action.SetValue(Stop);
+    action.TestAndClearChanged();
+    writeFailed = false;
+    fileError = 0;
+}
+
+std::string ODSoundOut::FileProblem() const {
+    return fileProblem_;
+}
+
 void ODSoundOut::ReopenFile() {
+    // What the old file still holds in memory belongs to it, and nothing of
+    // it may show as the new file's position or length.
+    EndTake();
     waveFile.reset(); // finalises the old file
+    bufferFill = 0;
+    frameCount = 0;
+    filePosition.SetValue(0.0);
+    fileDuration.SetValue(0.0);
+    fileProblem_.clear();
     const std::string name = outputFile.Value();
-    if (name.empty()) {
+    if (name.empty() || !openFiles) {
         recordState.SetValue(NoFile);
         return;
     }
     auto file = std::make_unique<ODWaveOutFile>(name, 44100, 2, false);
     if (!file->IsOpen()) {
+        fileError = file->ErrorNumber();
+        fileProblem_ = file->ErrorNumber() != 0
+                           ? std::string(std::strerror(file->ErrorNumber()))
+                           : std::string("not a 16-bit stereo 44100 Hz WAV file");
         recordState.SetValue(NoFile);
         return;
     }
@@ -58,6 +103,7 @@ bool ODSoundOut::FlushRecordBuffer() {
     if (frames == 0)
         return true;
     if (waveFile->Write(recordBuffer, frames) < frames) {
+        fileError = waveFile->ErrorNumber();
         writeFailed = true;
         return false;
     }
@@ -123,6 +169,7 @@ void ODSoundOut::Process() {
                 waveFile->Seek(waveFile->length);
             if (!waveFile->IsOpen()) {
                 // Emptying the file failed (it could not be created again).
+                fileError = waveFile->ErrorNumber();
                 waveFile.reset();
                 writeFailed = true;
                 recordState.SetValue(NoFile);
@@ -169,8 +216,10 @@ void ODSoundOut::Process() {
     if (stop) {
         if (state != Playing) {
             FlushRecordBuffer();
-            if (!waveFile->Finalise())
+            if (!waveFile->Finalise()) {
+                fileError = waveFile->ErrorNumber();
                 writeFailed = true;
+            }
         }
         action.SetValue(Stop);
         action.TestAndClearChanged();
@@ -185,6 +234,12 @@ TEngineSoundOut::TEngineSoundOut(TAudioEngineModule* engine, TContraptionMaker* 
     : TQuorlingContraption(engine, maker, engine->soundOut, name, false), module_(engine) {}
 
 TEngineSoundOut::~TEngineSoundOut() {
+    // Closing the document (or deleting the contraption) ends its take; the
+    // frames not yet written would otherwise wait for another document.
+    {
+        TGraphLock lock(*module_);
+        module_->soundOut->EndTake();
+    }
     module_->soundOutPresent = false;
 }
 
@@ -206,6 +261,8 @@ std::unique_ptr<TQuorlingContraption> SoundOutMaker::CreateContraption(TContrapt
         TGraphLock lock(*module);
         p->outputFile.SetValue("");
         p->Reset();
+        // The processor outlives documents: a new one starts from nothing.
+        p->ClearRecordingState();
     }
     auto contraption = std::make_unique<TEngineSoundOut>(module, this, name);
     module->soundOutPresent = true;

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "framework/contraption.h"
 #include "framework/contraption_maker.h"
@@ -49,14 +50,39 @@ public:
     // The take stopped because the file could not be written (disk full).
     // Set on the processing thread; the window shows it and clears it.
     std::atomic<bool> writeFailed{false};
+    // The system's error number of the last failure to open or write the
+    // file; 0 when there was none or an existing file had another format.
+    std::atomic<int> fileError{0};
+
+    // False while a document is only read (described, saved again): the
+    // recording file it names is then neither created nor opened, and the
+    // processor stays without a file.
+    bool openFiles = true;
 
     ODSoundOut(MGDynSigContext* context, const ODSoundIn* soundIn);
+    // Writes what a take still holds in memory before the file closes.
+    ~ODSoundOut() override;
 
     void Process() override;
     // Reopens the file when "OutputFile" changed. Call with the graph lock
     // held (or with output stopped).
     void Reset() override;
     void InitPropertyInfo() override;
+
+    // Ends a take in progress as a stop would: the frames still in memory
+    // are written and the header brought up to date. Interface thread, with
+    // the graph lock held or output stopped.
+    void EndTake();
+
+    // Why "OutputFile" gives no usable file, in words for a message (the
+    // system's reason, or that its format is another); empty when it is
+    // usable, not named, or not opened on purpose.
+    std::string FileProblem() const;
+
+    // Forgets what a previous patch left: a command its window gave that
+    // was never processed, and a failure not yet shown. (Its take, position
+    // and length go with its file when the file is closed.)
+    void ClearRecordingState();
 
     // The signals the sound card gets this block: the playback while the
     // file plays, the inlets otherwise.
@@ -73,6 +99,7 @@ private:
     void RecordBlock();
     bool PlayBlock(); // true when the file has played to its end
     bool FlushRecordBuffer();
+    std::string fileProblem_;
 };
 
 // The sound output as a contraption of the patch.

@@ -1,6 +1,7 @@
 #include "host/wave_out_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,12 +24,19 @@ std::uint16_t Le16(const unsigned char* b) {
     return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
 }
 
-bool WriteAll(int fd, const void* data, size_t n, off_t at) {
+// A write that makes no progress without saying why is an I/O error.
+int WriteErrno(ssize_t result) {
+    return result < 0 && errno != 0 ? errno : EIO;
+}
+
+bool WriteAll(int fd, const void* data, size_t n, off_t at, int& error) {
     const char* p = static_cast<const char*>(data);
     while (n > 0) {
         const ssize_t w = ::pwrite(fd, p, n, at);
-        if (w <= 0)
+        if (w <= 0) {
+            error = WriteErrno(w);
             return false;
+        }
         p += w;
         n -= static_cast<size_t>(w);
         at += w;
@@ -54,6 +62,7 @@ ODWaveOutFile::ODWaveOutFile(const std::string& p, int rate, int ch, bool trunca
     : path(p), sampleRate(rate), channels(static_cast<std::int16_t>(ch)) {
     if (!truncate) {
         file = std::fopen(path.c_str(), "rb+");
+        error_ = file == nullptr ? errno : 0;
         if (file != nullptr) {
             if (!OpenExisting())
                 Close();
@@ -79,8 +88,11 @@ void ODWaveOutFile::Close() {
 bool ODWaveOutFile::CreateEmpty() {
     position = length = 0;
     file = std::fopen(path.c_str(), "wb+");
-    if (file == nullptr)
+    if (file == nullptr) {
+        error_ = errno;
         return false;
+    }
+    error_ = 0;
     std::setvbuf(file, nullptr, _IONBF, 0);
     unsigned char h[44];
     std::memcpy(h, "RIFF", 4);
@@ -98,7 +110,7 @@ bool ODWaveOutFile::CreateEmpty() {
     riffSizePos = 4;
     dataSizePos = 40;
     dataStartPos = 44;
-    if (!WriteAll(fileno(file), h, sizeof h, 0)) {
+    if (!WriteAll(fileno(file), h, sizeof h, 0, error_)) {
         Close();
         return false;
     }
@@ -191,8 +203,10 @@ int ODWaveOutFile::Write(const std::int16_t* buffer, int frames) {
     size_t done = 0;
     while (done < bytes) {
         const ssize_t w = ::pwrite(fd, p + done, bytes - done, at + static_cast<off_t>(done));
-        if (w <= 0)
+        if (w <= 0) {
+            error_ = WriteErrno(w);
             break;
+        }
         done += static_cast<size_t>(w);
     }
     const int written = static_cast<int>(done / FrameBytes());
@@ -209,13 +223,15 @@ bool ODWaveOutFile::Finalise() {
     const int fd = fileno(file);
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
+        error_ = errno;
         failed_ = true;
         return false;
     }
     unsigned char riffLen[4], dataLen[4];
     Put32(riffLen, static_cast<std::uint32_t>(std::max<off_t>(st.st_size - 8, 0)));
     Put32(dataLen, static_cast<std::uint32_t>(length) * static_cast<std::uint32_t>(FrameBytes()));
-    if (!WriteAll(fd, riffLen, 4, riffSizePos) || !WriteAll(fd, dataLen, 4, dataSizePos)) {
+    if (!WriteAll(fd, riffLen, 4, riffSizePos, error_) ||
+        !WriteAll(fd, dataLen, 4, dataSizePos, error_)) {
         failed_ = true;
         return false;
     }

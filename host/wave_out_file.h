@@ -55,10 +55,16 @@ public:
     // A write or header update has failed since the file was opened.
     bool Failed() const { return failed_; }
 
+    // The system's error number of the latest failure to open, create or
+    // write the file (0 when none, or when an existing file was rejected for
+    // its format), so that messages can give the system's reason.
+    int ErrorNumber() const { return error_; }
+
 private:
     int FrameBytes() const { return channels * 2; }
     bool CreateEmpty();
     bool OpenExisting();
     void Close();
     bool failed_ = false;
+    int error_ = 0;
 };

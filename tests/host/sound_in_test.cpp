@@ -1,3 +1,8 @@
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -142,6 +147,74 @@ TEST_F(SoundInTest, FilesThatCannotPlayAreNotOffered) {
     in.active.SetValue(true);
     const auto out = Play(1);
     EXPECT_EQ(out[0], 0);
+}
+
+TEST_F(SoundInTest, ALoopDelayFromADocumentIsHeldToTheWindowsRange) {
+    // Longer than the two halves filled at the start, so that the pass ends
+    // in a refill of its own.
+    constexpr int kFile = 100000;
+    const std::string path = dir / "long.wav";
+    WriteWav(path, 1, 44100, Counting(kFile));
+    constexpr int kMaxSilence = 20 * 44100; // the window's 20 s
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double delayMs;
+        int silence;
+    };
+    for (const Case& c : {Case{-500, 0}, Case{nan, 0}, Case{-inf, 0}, Case{inf, kMaxSilence},
+                          Case{1e12, kMaxSilence}}) {
+        SCOPED_TRACE(c.delayMs);
+        Load(path);
+        in.loop.SetValue(true);
+        in.loopDelay.SetValue(c.delayMs);
+        in.active.SetValue(true);
+        const auto out = Play((kFile + c.silence + 1000) / MGBlockSize + 1);
+        ASSERT_EQ(out[kFile - 1], kFile % 1000 == 0 ? 1000 : kFile % 1000);
+        for (int i = kFile; i < kFile + c.silence; ++i)
+            ASSERT_EQ(out[static_cast<size_t>(i)], 0) << i;
+        for (int i = 0; i < 1000; ++i)
+            ASSERT_EQ(out[static_cast<size_t>(kFile + c.silence + i)], i + 1)
+                << "second pass " << i;
+        in.active.SetValue(false);
+    }
+}
+
+TEST_F(SoundInTest, AFileThatCannotPlaySaysWhy) {
+    const std::string good = dir / "good.wav";
+    WriteWav(good, 2, 44100, Counting(200));
+    const std::string eightBit = dir / "eight.wav";
+    WriteWav(eightBit, 1, 44100, Counting(100));
+    {
+        // Rewrite the bits per sample: 8-bit PCM is not played.
+        std::FILE* f = std::fopen(eightBit.c_str(), "rb+");
+        std::fseek(f, 34, SEEK_SET);
+        std::fputc(8, f);
+        std::fclose(f);
+    }
+    const std::string text = dir / "text.wav";
+    std::FILE* f = std::fopen(text.c_str(), "wb");
+    std::fputs("hello", f);
+    std::fclose(f);
+    std::filesystem::create_directories(dir / "folder.wav");
+    const struct {
+        std::string path;
+        std::string problem;
+    } cases[] = {
+        {good, ""},
+        {dir / "missing.wav", std::strerror(ENOENT)},
+        {dir / "folder.wav", std::strerror(EISDIR)},
+        {text, "not a 16-bit PCM WAV file"},
+        {eightBit, "not a 16-bit PCM WAV file"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        in.inputFile.SetValue(c.path.c_str());
+        in.Reset();
+        EXPECT_EQ(in.FileProblem(), c.problem);
+        EXPECT_EQ(in.fileIsGood.Value(), c.path == good);
+    }
 }
 
 } // namespace

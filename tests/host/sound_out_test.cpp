@@ -1,6 +1,13 @@
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "engine_test_support.h"
 #include "framework/contraption_factory.h"
@@ -163,6 +170,153 @@ TEST_F(SoundOutTest, SoundInSyncRecordsExactlyWhileTheInputFilePlays) {
     EXPECT_EQ(out.recordState.Value(), ODSoundOut::Idle);
     // The take covers the file: 22050 frames, in the blocks that played it.
     EXPECT_EQ(Frames(path), 22050 / 256 * 256 + 256);
+}
+
+TEST_F(SoundOutTest, ClosingTheFileMidTakeWritesWhatTheTakeStillHolds) {
+    // 70 blocks: one whole chunk of 16384 frames on disk, 1536 frames in memory.
+    constexpr int kBlocks = 70;
+    SoundOutMaker maker(factory);
+    const std::string other = dir / "other.wav";
+    struct Case {
+        const char* how;
+        bool asContraption;
+        std::function<void(std::unique_ptr<TQuorlingContraption>&)> close;
+    };
+    const Case cases[] = {
+        {"another output file chosen", false, [&](auto&) { Open(other); }},
+        {"the file name emptied", false, [&](auto&) { Open(""); }},
+        {"the contraption deleted with its document", true, [](auto& c) { c.reset(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        std::unique_ptr<TQuorlingContraption> contraption;
+        if (c.asContraption)
+            contraption = maker.CreateContraption(&engine, "SoundOut");
+        const std::string path = dir / (std::string(c.how) + ".wav");
+        Open(path);
+        out.action.SetValue(ODSoundOut::Record);
+        Blocks(kBlocks);
+        ASSERT_EQ(out.recordState.Value(), ODSoundOut::Recording);
+        c.close(contraption);
+        EXPECT_EQ(Frames(path), kBlocks * MGBlockSize);
+        EXPECT_NE(out.recordState.Value(), ODSoundOut::Recording);
+        EXPECT_EQ(out.action.Value(), ODSoundOut::Stop);
+        // Nothing of the old take reaches the next file.
+        Open(other);
+        out.fileMode.SetValue(1);
+        out.action.SetValue(ODSoundOut::Record);
+        Blocks(1);
+        out.action.SetValue(ODSoundOut::Stop);
+        Blocks(1);
+        EXPECT_EQ(Frames(other), MGBlockSize);
+        out.fileMode.SetValue(0);
+    }
+}
+
+// The program ends (the engine goes) while a take runs.
+TEST(SoundOutEngineTest, DestroyingTheEngineMidTakeWritesWhatTheTakeStillHolds) {
+    TempDir dir;
+    VXScriptedAudioSystem audio;
+    TContraptionFactory factory;
+    const std::string path = dir / "exit.wav";
+    {
+        TAudioEngineModule engine{nullptr, audio, &factory};
+        ODSoundOut& out = *engine.soundOut;
+        out.outputFile.SetValue(path.c_str());
+        out.Reset();
+        out.action.SetValue(ODSoundOut::Record);
+        for (int i = 0; i < 70; ++i)
+            engine.context.ProcessBlock();
+        ASSERT_EQ(out.recordState.Value(), ODSoundOut::Recording);
+    }
+    WaveFileInfo info;
+    ReadWaveFileInfo(path, info);
+    ASSERT_TRUE(info.valid);
+    EXPECT_EQ(info.frames, 70u * MGBlockSize);
+}
+
+TEST_F(SoundOutTest, ANewSoundOutShowsNothingOfThePreviousTake) {
+    Open(dir / "first.wav");
+    out.action.SetValue(ODSoundOut::Record);
+    Blocks(494); // 2.87 s
+    out.action.SetValue(ODSoundOut::Stop);
+    Blocks(2);
+    ASSERT_GT(out.fileDuration.Value(), 2800.0);
+    ASSERT_GT(out.filePosition.Value(), 2800.0);
+
+    // The next document's SoundOut, made as a load makes it, names no file.
+    out.action.SetValue(ODSoundOut::Record); // a press the old patch never processed
+    SoundOutMaker maker(factory);
+    auto contraption = maker.CreateContraption(&engine, "SoundOut");
+    ASSERT_NE(contraption, nullptr);
+    EXPECT_EQ(out.recordState.Value(), ODSoundOut::NoFile);
+    EXPECT_EQ(out.fileDuration.Value(), 0.0);
+    EXPECT_EQ(out.filePosition.Value(), 0.0);
+    EXPECT_EQ(out.action.Value(), ODSoundOut::Stop);
+
+    // Given a new empty file, it shows that file, not the old one.
+    Open(dir / "second.wav");
+    EXPECT_EQ(out.fileDuration.Value(), 0.0);
+    EXPECT_EQ(out.filePosition.Value(), 0.0);
+    Blocks(1);
+    EXPECT_EQ(out.recordState.Value(), ODSoundOut::Idle) << "no take starts by itself";
+    EXPECT_EQ(Frames(dir / "second.wav"), 0);
+}
+
+TEST_F(SoundOutTest, ReadingADocumentOnlyOpensNoFile) {
+    out.openFiles = false;
+    const std::string path = dir / "named.wav";
+    Open(path);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(out.recordState.Value(), ODSoundOut::NoFile);
+    EXPECT_EQ(out.FileProblem(), "") << "not a problem of the file";
+    out.action.SetValue(ODSoundOut::Record);
+    Blocks(2);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(SoundOutTest, AnUnusableFileSaysWhy) {
+    const std::string text = dir / "notes.wav";
+    std::FILE* f = std::fopen(text.c_str(), "wb");
+    std::fputs("not a sound", f);
+    std::fclose(f);
+    std::filesystem::create_directories(dir / "folder.wav");
+    const struct {
+        std::string path;
+        std::string problem;
+        int error;
+    } cases[] = {
+        {dir / "missing/x.wav", std::strerror(ENOENT), ENOENT},
+        {dir / "folder.wav", std::strerror(EISDIR), EISDIR},
+        {text, "not a 16-bit stereo 44100 Hz WAV file", 0},
+        {dir / "fine.wav", "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        Open(c.path);
+        EXPECT_EQ(out.FileProblem(), c.problem);
+        EXPECT_EQ(out.fileError.load(), c.error);
+        EXPECT_EQ(out.recordState.Value(),
+                  c.problem.empty() ? ODSoundOut::Idle : ODSoundOut::NoFile);
+    }
+}
+
+TEST_F(SoundOutTest, AFailedWriteKeepsTheSystemsReason) {
+    Open(dir / "full.wav");
+    out.action.SetValue(ODSoundOut::Record);
+    // Stand in for a full disk: the file may not grow past its header and
+    // a little sound.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 44 + 4000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Blocks(ODSoundOut::ChunkFrames / MGBlockSize);
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_TRUE(out.writeFailed.load());
+    EXPECT_EQ(out.fileError.load(), EFBIG);
+    EXPECT_EQ(out.recordState.Value(), ODSoundOut::Idle);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -208,6 +209,7 @@ TEST_F(WaveOutFileTest, AFailedWriteIsReportedAndTheHeaderMatchesWhatIsThere) {
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(written, 250);
     EXPECT_TRUE(w.Failed());
+    EXPECT_EQ(w.ErrorNumber(), EFBIG) << "the system's reason is kept for the message";
     EXPECT_EQ(w.length, 250);
     const Bytes b = Slurp(path);
     EXPECT_EQ(Le32(b, 40), 1000u);
@@ -216,6 +218,30 @@ TEST_F(WaveOutFileTest, AFailedWriteIsReportedAndTheHeaderMatchesWhatIsThere) {
     // The device that is always full: creation fails, the object is dead.
     ODWaveOutFile full("/dev/full", 44100, 2, true);
     EXPECT_FALSE(full.IsOpen());
+}
+
+TEST_F(WaveOutFileTest, AFileThatCannotBeUsedKeepsTheSystemsReason) {
+    const std::string text = Path("notes.wav");
+    Spit(text, Bytes{'h', 'e', 'l', 'l', 'o'});
+    std::filesystem::create_directories(dir / "folder.wav");
+    const struct {
+        std::string path;
+        bool truncate;
+        int error;
+    } cases[] = {
+        {Path("no/such/dir/x.wav"), false, ENOENT},
+        {Path("no/such/dir/x.wav"), true, ENOENT},
+        {Path("folder.wav"), false, EISDIR},
+        {"/dev/full", true, ENOSPC}, // opens, but the header finds no room
+        {text, false, 0},            // another format: nothing the system refused
+        {Path("fine.wav"), false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ODWaveOutFile w(c.path, 44100, 2, c.truncate);
+        EXPECT_EQ(w.ErrorNumber(), c.error);
+        EXPECT_EQ(w.IsOpen(), c.path == Path("fine.wav"));
+    }
 }
 
 } // namespace
