@@ -5,11 +5,12 @@
 #include <charconv>
 #include <climits>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <locale>
 #include <memory>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,6 +23,7 @@
 #include "framework/document_word.h"
 #include "framework/message_box.h"
 #include "host/audio_engine_module.h"
+#include "platform/files/atomic_file.h"
 #include "signal/pipe.h"
 
 namespace {
@@ -69,59 +71,142 @@ std::string SystemError(int error) {
     return std::strerror(error);
 }
 
-// Writes all of `text` to `fd`; false with errno set on failure.
-bool WriteAll(int fd, const std::string& text) {
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
+// The longest quoted word ReadDocumentWord takes, whatever limit it is given.
+constexpr std::size_t kQuotedNameLimit = 99;
+// A message listing hundreds of refused lines would be no clearer than one
+// listing this many and counting the rest.
+constexpr std::size_t kDroppedLinesListed = 20;
+
+// The header, ".odh 0.5", from the first line (without its line feed).
+ODLoadStatus CheckHeader(std::string_view firstLine) {
+    std::istringstream is{std::string(firstLine)};
+    is.imbue(std::locale::classic());
+    std::string magic;
+    for (int c = is.peek();
+         magic.size() < kMagicLimit && c != std::char_traits<char>::eof() && c != ' ';
+         c = is.peek())
+        magic.push_back(static_cast<char>(is.get()));
+    double version = 0.0;
+    is >> version;
+    if (magic != ".odh" || is.fail())
+        return ODLoadStatus::NotADocument;
+    if (version > kReadableVersion)
+        return ODLoadStatus::NewerVersion;
+    return ODLoadStatus::Loaded;
+}
+
+struct DocumentText {
+    ODLoadStatus status = ODLoadStatus::Loaded;
+    std::string text;
+    // Where the line after the header starts.
+    std::size_t bodyStart = 0;
+    // The line that is too long (from 1).
+    long longLine = 0;
+    // Why a file could not be read.
+    std::string reason;
+};
+
+// Takes the whole input from `read` (which fills a buffer and returns the
+// bytes read, 0 at the end, -1 on failure with errno set). The header is
+// checked as soon as the first line is in, so a file that is no document is
+// not read on; every line is checked against the limit as it arrives.
+template <class Read> DocumentText TakeText(Read read) {
+    DocumentText result;
+    std::string& text = result.text;
+    std::vector<char> buffer(65536);
+    std::size_t lineStart = 0;
+    long line = 1;
+    bool headerChecked = false;
+    const auto checkHeader = [&](std::size_t end) {
+        headerChecked = true;
+        result.status = CheckHeader(std::string_view(text).substr(0, end));
+        return result.status == ODLoadStatus::Loaded;
+    };
+    for (;;) {
+        const long n = read(buffer.data(), buffer.size());
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
+            result.status = ODLoadStatus::NotOpened;
+            result.reason = SystemError(errno);
+            return result;
         }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+        if (n == 0)
+            break;
+        std::size_t scanned = text.size();
+        text.append(buffer.data(), static_cast<std::size_t>(n));
+        for (std::size_t lf; (lf = text.find('\n', scanned)) != std::string::npos;
+             scanned = lf + 1) {
+            if (lf - lineStart > ODDocument::LineLimit)
+                break;
+            if (!headerChecked) {
+                if (!checkHeader(lf))
+                    return result;
+                result.bodyStart = lf + 1;
+            }
+            lineStart = lf + 1;
+            ++line;
+        }
+        if (text.size() - lineStart > ODDocument::LineLimit) {
+            // A first line that long is more likely no document at all.
+            if (!headerChecked && !checkHeader(ODDocument::LineLimit))
+                return result;
+            result.status = ODLoadStatus::LineTooLong;
+            result.longLine = line;
+            return result;
+        }
     }
-    return true;
+    if (!headerChecked && checkHeader(text.size()))
+        result.bodyStart = text.size();
+    return result;
 }
 
-// Keeps the document's previous version beside it. A hard link costs
-// nothing; where the file system has none, the file is copied.
-void KeepBackup(const std::string& target) {
-    const std::string backup = target + ".bak";
-    ::unlink(backup.c_str());
-    if (::link(target.c_str(), backup.c_str()) == 0)
-        return;
-    std::ifstream in(target, std::ios::binary);
-    std::ofstream out(backup, std::ios::binary | std::ios::trunc);
-    if (in && out)
-        out << in.rdbuf();
-}
-
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Writing a symbolic link's document replaces the file it points to, not
-// the link.
-std::string ResolveLinks(const std::string& path) {
-    std::string target = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return target;
-        char buffer[PATH_MAX];
-        const ssize_t n = ::readlink(target.c_str(), buffer, sizeof buffer - 1);
-        if (n <= 0)
-            return target;
-        std::string link(buffer, static_cast<std::size_t>(n));
-        target = link.front() == '/' ? link : DirectoryOf(target) + "/" + link;
+DocumentText TakeFile(const std::string& path) {
+    DocumentText result;
+    result.status = ODLoadStatus::NotOpened;
+    // Not blocking: opening a FIFO for reading would wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        result.reason = SystemError(errno);
+        return result;
     }
-    return target;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        result.reason = SystemError(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        // A device or FIFO never ends, or ends when someone else says so.
+        result.reason = "not a regular file";
+    } else {
+        result = TakeText([fd](char* data, std::size_t size) -> long {
+            for (;;) {
+                const ssize_t n = ::read(fd, data, size);
+                if (n >= 0 || errno != EINTR)
+                    return static_cast<long>(n);
+            }
+        });
+    }
+    ::close(fd);
+    return result;
+}
+
+// Why the reader refused the contraption block at `start`, if it was for a
+// name it would not take; empty otherwise (an unknown type, a maker that
+// refused, the input ending). Leaves the stream after the names.
+std::string RefusedName(std::istream& is, std::streampos start) {
+    is.clear();
+    is.seekg(start);
+    std::string word;
+    for (const char* what : {"type name", "instance name"}) {
+        is >> std::ws;
+        const bool quoted = is.peek() == '"';
+        if (ReadDocumentWord(is, word, TContraptionFactory::NameLimit))
+            continue;
+        // The stream stays good only when the word was refused for its length.
+        if (!is)
+            return {};
+        const std::size_t limit = quoted ? kQuotedNameLimit : TContraptionFactory::NameLimit;
+        return std::string("the ") + what + " is longer than " + std::to_string(limit) +
+               " characters";
+    }
+    return {};
 }
 
 } // namespace
@@ -173,59 +258,99 @@ bool ODDocument::Open(const std::string& path) {
     return true;
 }
 
+// The line a position of the text is on. Counting goes on from the position
+// asked about last, so a whole load costs one pass over the text.
+class ODDocument::LineCounter {
+public:
+    explicit LineCounter(const std::string& text) : text(text) {}
+    long LineAt(std::size_t position) {
+        position = std::min(position, text.size());
+        if (position < counted) {
+            counted = 0;
+            line = 1;
+        }
+        line += std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
+                           text.begin() + static_cast<std::ptrdiff_t>(position), '\n');
+        counted = position;
+        return line;
+    }
+
+private:
+    const std::string& text;
+    std::size_t counted = 0;
+    long line = 1;
+};
+
 bool ODDocument::Load() {
     if (!fileName)
         return false;
-    std::ifstream file(*fileName, std::ios::binary);
-    if (!file) {
-        const int error = errno;
-        lastLoadStatus = ODLoadStatus::NotOpened;
-        ShowMessage(std::string(ODOpenErrorText) + *fileName + ": " + SystemError(error),
-                    "Ondrafel", TMessageIcon::Error);
-        return false;
-    }
     const std::string path = *fileName;
+    droppedLines.clear();
+    const DocumentText document = TakeFile(path);
+    lastLoadStatus = document.status;
+    // Every refusal comes before the patch is touched.
+    switch (document.status) {
+    case ODLoadStatus::NotOpened:
+        ShowMessage(std::string(ODOpenErrorText) + path + ": " + document.reason, "Ondrafel",
+                    TMessageIcon::Error);
+        return false;
+    case ODLoadStatus::NotADocument:
+        ShowMessage(ODNotADocumentText, ODReadErrorCaption, TMessageIcon::Error);
+        return false;
+    case ODLoadStatus::NewerVersion:
+        ShowMessage(ODNewerVersionText, ODReadErrorCaption, TMessageIcon::Error);
+        return false;
+    case ODLoadStatus::LineTooLong:
+        ShowMessage(std::string(ODLineTooLongText) + "\n" + path + ": line " +
+                        std::to_string(document.longLine) + " is longer than " +
+                        std::to_string(LineLimit) + " characters",
+                    ODReadErrorCaption, TMessageIcon::Error);
+        return false;
+    case ODLoadStatus::Loaded:
+    case ODLoadStatus::Incomplete:
+        break;
+    }
+
     EmptyPatch();
     fileName = path;
     // Sound files named relative to the document are found while it loads.
     SetSoundFileBase(path);
+    lastLoadStatus = Build(document.text, document.bodyStart);
 
-    lastLoadStatus = Read(file);
-    switch (lastLoadStatus) {
-    case ODLoadStatus::NotADocument:
-        fileName.reset();
-        ShowMessage(ODNotADocumentText, ODReadErrorCaption, TMessageIcon::Error);
-        break;
-    case ODLoadStatus::NewerVersion:
-        fileName.reset();
-        ShowMessage(ODNewerVersionText, ODReadErrorCaption, TMessageIcon::Error);
-        break;
-    case ODLoadStatus::Incomplete:
-        ShowMessage(ODIncompleteText, ODReadErrorCaption, TMessageIcon::Warning);
-        break;
-    case ODLoadStatus::Loaded:
-    case ODLoadStatus::NotOpened:
-        break;
+    std::string warning;
+    if (lastLoadStatus == ODLoadStatus::Incomplete)
+        warning = ODIncompleteText;
+    if (!droppedLines.empty()) {
+        if (!warning.empty())
+            warning += "\n\n";
+        warning += ODDroppedContraptionsText;
+        for (std::size_t i = 0; i < droppedLines.size() && i < kDroppedLinesListed; ++i)
+            warning += "\n" + droppedLines[i];
+        if (droppedLines.size() > kDroppedLinesListed)
+            warning +=
+                "\n(and " + std::to_string(droppedLines.size() - kDroppedLinesListed) + " more)";
     }
+    if (!warning.empty())
+        ShowMessage(warning, ODReadErrorCaption, TMessageIcon::Warning);
     Named();
     return true;
 }
 
 ODLoadStatus ODDocument::Read(std::istream& is) {
+    droppedLines.clear();
+    const DocumentText document = TakeText([&is](char* data, std::size_t size) -> long {
+        is.read(data, static_cast<std::streamsize>(size));
+        return static_cast<long>(is.gcount());
+    });
+    if (document.status != ODLoadStatus::Loaded)
+        return lastLoadStatus = document.status;
+    return lastLoadStatus = Build(document.text, document.bodyStart);
+}
+
+ODLoadStatus ODDocument::Build(const std::string& text, std::size_t bodyStart) {
+    std::istringstream is(text);
     is.imbue(std::locale::classic());
-    std::string magic;
-    for (int c = is.peek();
-         magic.size() < kMagicLimit && c != std::char_traits<char>::eof() && c != ' ' && c != '\n';
-         c = is.peek())
-        magic.push_back(static_cast<char>(is.get()));
-    double version = 0.0;
-    is >> version;
-    const bool versionRead = !is.fail();
-    SkipLine(is);
-    if (magic != ".odh" || !versionRead)
-        return lastLoadStatus = ODLoadStatus::NotADocument;
-    if (version > kReadableVersion)
-        return lastLoadStatus = ODLoadStatus::NewerVersion;
+    is.seekg(static_cast<std::streamoff>(bodyStart));
 
     struct RepaintLock {
         ODDocumentView& view;
@@ -233,12 +358,13 @@ ODLoadStatus ODDocument::Read(std::istream& is) {
         ~RepaintLock() { view.UnlockRepaint(); }
     } lock(mainForm);
 
+    LineCounter lines(text);
     bool sawEnd = false;
-    ReadSections(is, sawEnd);
-    return lastLoadStatus = sawEnd ? ODLoadStatus::Loaded : ODLoadStatus::Incomplete;
+    ReadSections(is, sawEnd, lines);
+    return sawEnd ? ODLoadStatus::Loaded : ODLoadStatus::Incomplete;
 }
 
-void ODDocument::ReadSections(std::istream& is, bool& sawEnd) {
+void ODDocument::ReadSections(std::istream& is, bool& sawEnd, LineCounter& lines) {
     std::string section;
     while (std::getline(is, section)) {
         if (!section.empty() && section.back() == '\r')
@@ -254,7 +380,7 @@ void ODDocument::ReadSections(std::istream& is, bool& sawEnd) {
         else if (section == "visual1:")
             ReadLayout(is);
         else if (section == "contraptions:")
-            ReadContraptions(is);
+            ReadContraptions(is, lines);
         else if (section == "connections:")
             ReadConnections(is);
         else
@@ -294,7 +420,7 @@ void ODDocument::ReadLayout(std::istream& is) {
         mainForm.SetPatcherPaneWidth(std::clamp(width, 0, MaxPaneWidth));
 }
 
-void ODDocument::ReadContraptions(std::istream& is) {
+void ODDocument::ReadContraptions(std::istream& is, LineCounter& lines) {
     for (;;) {
         const int c = is.get();
         if (c != '\t') {
@@ -304,6 +430,7 @@ void ODDocument::ReadContraptions(std::istream& is) {
                 is.clear(is.rdstate() & ~std::ios_base::failbit);
             return;
         }
+        const std::streampos start = is.tellg();
         std::unique_ptr<TQuorlingContraption> contraption =
             engine.factory->ReadContraption(&engine, is);
         if (contraption != nullptr) {
@@ -311,6 +438,10 @@ void ODDocument::ReadContraptions(std::istream& is) {
             const int x = contraption->formState->nodeX;
             const int y = contraption->formState->nodeY;
             mainForm.AddPatcherNode(std::move(contraption), x, y);
+        } else if (const std::string why = RefusedName(is, start); !why.empty()) {
+            droppedLines.push_back("line " +
+                                   std::to_string(lines.LineAt(static_cast<std::size_t>(start))) +
+                                   ": " + why);
         }
         SkipLine(is);
     }
@@ -372,53 +503,9 @@ bool ODDocument::WriteFile(const std::string& path) {
     text.imbue(std::locale::classic());
     Write(text);
 
-    const std::string target = ResolveLinks(path);
-    const std::size_t slash = target.rfind('/');
-    const std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-
-    int error = 0;
-    std::string temporary;
-    int fd = -1;
-    // A hidden name beside the document, so that the final rename stays
-    // within one file system.
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = directory + "." + base + ".saving" + std::to_string(::getpid()) + "_" +
-                    std::to_string(attempt);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        error = errno;
-    } else {
-        // A document keeps its permissions across saves.
-        struct stat st {};
-        if (::stat(target.c_str(), &st) == 0)
-            ::fchmod(fd, st.st_mode & 07777);
-        if (!WriteAll(fd, text.str()) || ::fsync(fd) != 0)
-            error = errno;
-        if (::close(fd) != 0 && error == 0)
-            error = errno;
-        if (error == 0) {
-            if (::access(target.c_str(), F_OK) == 0)
-                KeepBackup(target);
-            if (::rename(temporary.c_str(), target.c_str()) != 0)
-                error = errno;
-        }
-        if (error != 0) {
-            ::unlink(temporary.c_str());
-        } else {
-            const int dirFd = ::open(directory.empty() ? "." : directory.c_str(),
-                                     O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (dirFd >= 0) {
-                ::fsync(dirFd);
-                ::close(dirFd);
-            }
-        }
-    }
-    if (error != 0) {
-        ShowMessage(std::string(ODSaveErrorText) + path + ": " + SystemError(error), "Ondrafel",
+    VXAtomicFile file(path);
+    if (!file.IsOpen() || !file.Write(text.str()) || !file.Commit(true)) {
+        ShowMessage(std::string(ODSaveErrorText) + path + ": " + file.ErrorText(), "Ondrafel",
                     TMessageIcon::Error);
         return false;
     }

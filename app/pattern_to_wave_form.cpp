@@ -1,8 +1,11 @@
 #include "app/pattern_to_wave_form.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -89,7 +92,11 @@ TPattern2WaveForm::TPattern2WaveForm(TAudioEngineModule& e, TProgressForm& progr
     layout->addLayout(grid);
     layout->addSpacing(8);
     layout->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(QSize(260, 0)));
+    // Wide enough for the whole title: window managers cut a title that
+    // does not fit ("Save Patter...").
+    const int titleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+                               .horizontalAdvance(windowTitle()) + 120;
+    setFixedSize(sizeHint().expandedTo(QSize(std::max(260, titleWidth), 0)));
 }
 
 void TPattern2WaveForm::PreRollEditChange(const QString& text) {
@@ -131,14 +138,17 @@ void TPattern2WaveForm::OkButtonClick() {
     // The render runs here on the interface thread; letting events through
     // after each chunk keeps the windows painted. The progress window is
     // modal, so no command can reach the patch meanwhile.
-    const ODRenderStatus status = RenderPattern(engine, *path, PreRollUpDown->Position(),
-                                                RecordUpDown->Position(), [this](double f) {
-                                                    progressForm.SetProgress(f);
-                                                    QApplication::processEvents();
-                                                    return true;
-                                                });
+    std::string reason;
+    const ODRenderStatus status = RenderPattern(
+        engine, *path, PreRollUpDown->Position(), RecordUpDown->Position(),
+        [this](double f) {
+            progressForm.SetProgress(f);
+            QApplication::processEvents();
+            return true;
+        },
+        &reason);
     if (status == ODRenderStatus::FileError || status == ODRenderStatus::WriteError)
-        ShowMessage(ODRenderErrorMessage, "Ondrafel", TMessageIcon::Error);
+        ShowMessage(ODRenderErrorText(*path, reason), "Ondrafel", TMessageIcon::Error);
     progressForm.HideProgress();
     accept();
 }

@@ -1,15 +1,23 @@
 #include "host/pattern_render.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "host/audio_engine_module.h"
 #include "host/wave_out_file.h"
+#include "platform/files/atomic_file.h"
 
 namespace {
 constexpr int kTicksPerBar = 96;
 constexpr double kRecordStartTick = 7680.0; // 80 bars
+
+// A failure the system gave no number for is still an I/O error to the user.
+std::string SystemReason(int error) {
+    return std::strerror(error != 0 ? error : EIO);
+}
 } // namespace
 
 ODRenderPlan PlanPatternRender(const TAudioEngineModule& engine, int preRollBars, int recordBars) {
@@ -28,8 +36,13 @@ ODRenderPlan PlanPatternRender(const TAudioEngineModule& engine, int preRollBars
     return plan;
 }
 
+std::string ODRenderErrorText(const std::string& path, const std::string& reason) {
+    return std::string(ODRenderErrorMessage) + path + ": " + reason;
+}
+
 ODRenderStatus RenderPattern(TAudioEngineModule& engine, const std::string& path, int preRollBars,
-                             int recordBars, const std::function<bool(double)>& progress) {
+                             int recordBars, const std::function<bool(double)>& progress,
+                             std::string* reason) {
     MGDynSigContext& ctx = engine.context;
     const ODRenderPlan plan = PlanPatternRender(engine, preRollBars, recordBars);
     const long unplannedP =
@@ -40,6 +53,11 @@ ODRenderStatus RenderPattern(TAudioEngineModule& engine, const std::string& path
     auto advance = [&] {
         done += 1.0 / static_cast<double>(steps);
         return !progress || progress(std::min(done, 1.0));
+    };
+    const auto fail = [reason](ODRenderStatus status, const std::string& why) {
+        if (reason != nullptr)
+            *reason = why;
+        return status;
     };
 
     std::vector<short> chunk(2 * static_cast<size_t>(ODRenderChunkFrames));
@@ -58,9 +76,14 @@ ODRenderStatus RenderPattern(TAudioEngineModule& engine, const std::string& path
     }
 
     if (status == ODRenderStatus::Ok) {
-        auto file = std::make_unique<ODWaveOutFile>(path, 44100, 2, true);
-        if (!file->IsOpen()) {
-            status = ODRenderStatus::FileError;
+        VXAtomicFile target(path);
+        auto file = target.IsOpen()
+                        ? std::make_unique<ODWaveOutFile>(target.TemporaryPath(), 44100, 2, true)
+                        : nullptr;
+        if (!target.IsOpen()) {
+            status = fail(ODRenderStatus::FileError, target.ErrorText());
+        } else if (!file->IsOpen()) {
+            status = fail(ODRenderStatus::FileError, SystemReason(file->ErrorNumber()));
         } else {
             long written = 0;
             while (written < plan.recordFrames) {
@@ -68,7 +91,7 @@ ODRenderStatus RenderPattern(TAudioEngineModule& engine, const std::string& path
                     std::min<long>(ODRenderChunkFrames, plan.recordFrames - written));
                 engine.OutStreamFillBuffer(nullptr, chunk.data(), ODRenderChunkFrames);
                 if (file->Write(chunk.data(), n) < n) {
-                    status = ODRenderStatus::WriteError;
+                    status = fail(ODRenderStatus::WriteError, SystemReason(file->ErrorNumber()));
                     break;
                 }
                 written += n;
@@ -77,8 +100,13 @@ ODRenderStatus RenderPattern(TAudioEngineModule& engine, const std::string& path
                     break;
                 }
             }
-            if (!file->Finalise() && status == ODRenderStatus::Ok)
-                status = ODRenderStatus::WriteError;
+            if (status == ODRenderStatus::Ok && !file->Finalise())
+                status = fail(ODRenderStatus::WriteError, SystemReason(file->ErrorNumber()));
+            file.reset();
+            // Whatever did not complete goes with the temporary (the
+            // target's destructor).
+            if (status == ODRenderStatus::Ok && !target.Commit())
+                status = fail(ODRenderStatus::WriteError, target.ErrorText());
         }
     }
 

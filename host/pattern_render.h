@@ -28,9 +28,18 @@ inline constexpr int ODRenderChunkFrames = 32768;
 ODRenderPlan PlanPatternRender(const TAudioEngineModule& engine, int preRollBars, int recordBars);
 
 // `progress` gets the fraction done after each chunk (may be empty); it
-// returns false to cancel the render.
+// returns false to cancel the render. The file appears under `path` only
+// when the render is complete: it is written beside it under a hidden
+// temporary name and renamed at the end, so a render that fails or is
+// cancelled leaves no file (and an existing file as it was). On FileError
+// and WriteError, `reason` (when given) receives the system's reason.
 ODRenderStatus RenderPattern(TAudioEngineModule& engine, const std::string& path, int preRollBars,
-                             int recordBars, const std::function<bool(double)>& progress = {});
+                             int recordBars, const std::function<bool(double)>& progress = {},
+                             std::string* reason = nullptr);
 
 // The program's message for a failed render.
 inline const char* const ODRenderErrorMessage = "An error occurred while saving the file.\n";
+
+// The message with the file and the reason: the program's text, then
+// "PATH: REASON".
+std::string ODRenderErrorText(const std::string& path, const std::string& reason);

@@ -1,3 +1,5 @@
+#include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -167,6 +169,97 @@ TEST_F(ControllerTest, OpenAsksForTheFileFirst) {
     EXPECT_EQ(queries.asked, (std::vector<std::string>{"open", "save changes"}));
     EXPECT_EQ(d.document.fileName, other);
     EXPECT_FALSE(controller.OpenFile(""));
+}
+
+// Files that cannot be read as a document: the patch, its name, its tempo
+// and its unsaved changes stay as they were, whether they are opened
+// (after the user chose not to save) or the open document is reverted to
+// them. One message says why.
+struct UnreadableCase {
+    const char* name;
+    // Puts the unreadable file at `path`.
+    void (*make)(const std::string& path);
+    const char* message; // start of the message, after the caption
+};
+
+const UnreadableCase kUnreadable[] = {
+    {"a WAV file",
+     [](const std::string& path) { WriteWav(path, 2, 44100, std::vector<std::int16_t>(64, 7)); },
+     "Error Reading Document: The specified file is not an Ondrafel document."},
+    {"a newer version",
+     [](const std::string& path) { WriteFile(path, ".odh 1.5\ntempo:\n\t60\nend\n"); },
+     "Error Reading Document: The specified document was created by a newer version"},
+    {"a line too long",
+     [](const std::string& path) {
+         WriteFile(path, ".odh 0.5\ntempo:\n\t60\n" + std::string(ODDocument::LineLimit + 1, 'x'));
+     },
+     "Error Reading Document: The document has a line longer"},
+    {"a directory",
+     [](const std::string& path) {
+         std::filesystem::remove(path);
+         std::filesystem::create_directory(path);
+     },
+     "Ondrafel: An error occurred while opening the document.\n"},
+    {"a missing file", [](const std::string& path) { std::filesystem::remove(path); },
+     "Ondrafel: An error occurred while opening the document.\n"},
+};
+
+class UnreadableTest : public ControllerTest {
+protected:
+    // The state the failed command must leave.
+    void ExpectUnchanged(const UnreadableCase& c) {
+        EXPECT_EQ(d.view.nodes.size(), 2u);
+        EXPECT_EQ(d.engine.factory->ContraptionCount(), 2);
+        EXPECT_EQ(d.view.tempo, 99);
+        EXPECT_EQ(d.engine.context.samplesPerTick.load(), ODSamplesPerTick(99));
+        EXPECT_EQ(d.document.fileName, saved);
+        EXPECT_EQ(d.view.caption, "saved - Ondrafel");
+        d.document.UpdateModified();
+        EXPECT_TRUE(d.document.modified);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].rfind(c.message, 0), 0u) << messages.shown[0];
+    }
+
+    void ChangeTempo() {
+        d.view.SetTempo(99);
+        d.engine.context.samplesPerTick = ODSamplesPerTick(99);
+        d.document.modified = true;
+    }
+};
+
+TEST_F(UnreadableTest, OpeningOneKeepsTheOpenPatch) {
+    for (const UnreadableCase& c : kUnreadable) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(controller.OpenFile(saved));
+        Change();
+        ChangeTempo();
+        messages.shown.clear();
+        const std::string path = dir / "not-a-song.odh";
+        c.make(path);
+        queries.openName = path;
+        queries.saveAnswer = ScriptedQueries::No;
+        queries.asked.clear();
+        EXPECT_FALSE(controller.Open());
+        EXPECT_EQ(queries.asked, (std::vector<std::string>{"open", "save changes"}));
+        ExpectUnchanged(c);
+        std::filesystem::remove_all(path);
+    }
+}
+
+TEST_F(UnreadableTest, RevertingToOneKeepsTheOpenPatch) {
+    const std::string good = ReadFile(saved);
+    for (const UnreadableCase& c : kUnreadable) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(controller.OpenFile(saved));
+        Change();
+        ChangeTempo();
+        messages.shown.clear();
+        c.make(saved);
+        EXPECT_FALSE(controller.Revert());
+        ExpectUnchanged(c);
+        std::filesystem::remove_all(saved);
+        WriteFile(saved, good);
+    }
 }
 
 } // namespace

@@ -1,15 +1,20 @@
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <locale>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "../host/engine_test_support.h"
@@ -176,7 +181,9 @@ struct ReadCase {
     int connections;
     int tempo;
     int width;
-    bool named;
+    // The document's name afterwards: "case" when it was opened, "before"
+    // when it was refused and the previous document stayed.
+    const char* named;
 };
 
 const std::string kGen =
@@ -196,43 +203,43 @@ std::vector<ReadCase> ReadCases() {
          0,
          100,
          180,
-         true},
+         "case"},
         {"version 1.0 is refused",
          ".odh 1.0\ntempo:\n\t100\ncontraptions:\n" + kGen + "end\n",
          ODLoadStatus::NewerVersion,
          "Error Reading Document: The specified document was created by a newer version",
-         {},
+         {"S2Buss_9"},
          0,
          120,
          180,
-         false},
+         "before"},
         {"a wrong magic word is refused",
          ".odx 0.5\ntempo:\n\t100\nend\n",
          ODLoadStatus::NotADocument,
          "Error Reading Document: The specified file is not an Ondrafel document.",
-         {},
+         {"S2Buss_9"},
          0,
          120,
          180,
-         false},
+         "before"},
         {"a file of other text is refused",
          "hello\n",
          ODLoadStatus::NotADocument,
          "Error Reading Document: The specified file is not an Ondrafel document.",
-         {},
+         {"S2Buss_9"},
          0,
          120,
          180,
-         false},
+         "before"},
         {"an empty file is refused",
          "",
          ODLoadStatus::NotADocument,
          "Error Reading Document: The specified file is not an Ondrafel document.",
-         {},
+         {"S2Buss_9"},
          0,
          120,
          180,
-         false},
+         "before"},
         {"a connection naming a missing contraption is skipped",
          header + "contraptions:\n" + kGen + kMixer +
              "connections:\n\tGhost_1\t0\tM2Mixer_1\t0\n\tTestGen_4\t0\tM2Mixer_1\t1\n"
@@ -243,7 +250,7 @@ std::vector<ReadCase> ReadCases() {
          1,
          120,
          180,
-         true},
+         "case"},
         {"an unknown type is skipped with its connections",
          header +
              "contraptions:\n\tNoSuchType\tNoSuch_1\t{ 1 }\t{ }{ }{ 0 0 F Z Z 0 0 Z Z Z Z  "
@@ -255,7 +262,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          120,
          180,
-         true},
+         "case"},
         {"splitter: gives the pane width",
          header + "splitter:\n\t333\nend\n",
          ODLoadStatus::Loaded,
@@ -264,7 +271,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          120,
          333,
-         true},
+         "case"},
         {"an unknown section and its lines are passed over",
          header + "mystery:\n\tcontraptions:\n\tend\n\t42\ntempo:\n\t90\nend\n",
          ODLoadStatus::Loaded,
@@ -273,7 +280,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          90,
          180,
-         true},
+         "case"},
         {"sections in another order",
          header + "contraptions:\n" + kMixer + kGen +
              "connections:\n\tTestGen_4\t0\tM2Mixer_1\t0\n" + layout + "tempo:\n\t75\nend\n",
@@ -283,7 +290,7 @@ std::vector<ReadCase> ReadCases() {
          1,
          75,
          300,
-         true},
+         "case"},
         {"a tempo of 0 is clamped",
          header + "tempo:\n\t0\nend\n",
          ODLoadStatus::Loaded,
@@ -292,7 +299,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          1,
          180,
-         true},
+         "case"},
         {"a huge tempo is clamped",
          header + "tempo:\n\t99999999999999999999999\nend\n",
          ODLoadStatus::Loaded,
@@ -301,7 +308,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          240,
          180,
-         true},
+         "case"},
         {"a negative tempo is clamped",
          header + "tempo:\n\t-5\nend\n",
          ODLoadStatus::Loaded,
@@ -310,7 +317,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          1,
          180,
-         true},
+         "case"},
         {"a tempo of 241 is clamped",
          header + "tempo:\n\t241\nend\n",
          ODLoadStatus::Loaded,
@@ -319,7 +326,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          240,
          180,
-         true},
+         "case"},
         {"a pane wider than 5000 is cut",
          header + "visual1:\n\t9000\n\t1\n\t1\nend\n",
          ODLoadStatus::Loaded,
@@ -328,7 +335,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          120,
          5000,
-         true},
+         "case"},
         {"a missing value leaves the next section alone",
          header + "tempo:\nvisual1:\n\t222\n\t1\n\t1\nend\n",
          ODLoadStatus::Loaded,
@@ -337,18 +344,19 @@ std::vector<ReadCase> ReadCases() {
          0,
          120,
          222,
-         true},
+         "case"},
         {"over-long names and lines are skipped",
          header + std::string(10000, 's') + "\n" + "contraptions:\n\tTestGen\t" +
              std::string(300, 'n') + "\t{ 1, 2, 3 }\t{ }{ }{ 0 0 F Z Z 0 0 Z Z Z Z  }\t\n" +
              kMixer + "connections:\n\t" + std::string(6000, 'x') + "\t0\tM2Mixer_1\t0\nend\n",
          ODLoadStatus::Loaded,
-         "",
+         "Error Reading Document: These lines of the document could not be read; their "
+         "contraptions were left out:\nline 4: the instance name is longer than 199 characters",
          {"M2Mixer_1"},
          0,
          120,
          180,
-         true},
+         "case"},
         {"no end line",
          header + "tempo:\n\t130\ncontraptions:\n" + kGen + kMixer,
          ODLoadStatus::Incomplete,
@@ -357,7 +365,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          130,
          180,
-         true},
+         "case"},
         {"a file cut off in a contraption line keeps what was read",
          header + "tempo:\n\t130\ncontraptions:\n" + kGen + kMixer.substr(0, 40),
          ODLoadStatus::Incomplete,
@@ -366,7 +374,46 @@ std::vector<ReadCase> ReadCases() {
          0,
          130,
          180,
-         true},
+         "case"},
+        {"a line as long as the limit is read",
+         header + "mystery:\n\t" + std::string(ODDocument::LineLimit - 1, 'x') +
+             "\ntempo:\n\t100\nend\n",
+         ODLoadStatus::Loaded,
+         "",
+         {},
+         0,
+         100,
+         180,
+         "case"},
+        {"a line one longer than the limit is refused",
+         header + "tempo:\n\t100\nmystery:\n\t" + std::string(ODDocument::LineLimit, 'x') +
+             "\nend\n",
+         ODLoadStatus::LineTooLong,
+         "Error Reading Document: The document has a line longer than Ondrafel ever writes and "
+         "cannot be opened.\n",
+         {"S2Buss_9"},
+         0,
+         120,
+         180,
+         "before"},
+        {"an over-long header line is refused",
+         ".odh 0.5 " + std::string(ODDocument::LineLimit, ' ') + "\nend\n",
+         ODLoadStatus::LineTooLong,
+         "Error Reading Document: The document has a line longer",
+         {"S2Buss_9"},
+         0,
+         120,
+         180,
+         "before"},
+        {"a file without line feeds is no document",
+         std::string(ODDocument::LineLimit + 100, 'z'),
+         ODLoadStatus::NotADocument,
+         "Error Reading Document: The specified file is not an Ondrafel document.",
+         {"S2Buss_9"},
+         0,
+         120,
+         180,
+         "before"},
         {"a file cut off in a connection line",
          header + "contraptions:\n" + kGen + kMixer + "connections:\n\tTestGen_4\t0\tM2Mi",
          ODLoadStatus::Incomplete,
@@ -375,7 +422,7 @@ std::vector<ReadCase> ReadCases() {
          0,
          120,
          180,
-         true},
+         "case"},
     };
 }
 
@@ -393,7 +440,9 @@ TEST(DocumentReadTest, ReadingCases) {
 
         const std::string path = dir / "case.odh";
         WriteFile(path, c.text);
-        EXPECT_TRUE(d.document.Open(path));
+        const bool opened =
+            c.status == ODLoadStatus::Loaded || c.status == ODLoadStatus::Incomplete;
+        EXPECT_EQ(d.document.Open(path), opened);
         EXPECT_EQ(d.document.LastLoadStatus(), c.status);
         if (*c.message == '\0') {
             EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
@@ -409,8 +458,8 @@ TEST(DocumentReadTest, ReadingCases) {
         EXPECT_EQ(d.view.tempo, c.tempo);
         EXPECT_EQ(d.engine.context.samplesPerTick.load(), ODSamplesPerTick(c.tempo));
         EXPECT_EQ(d.view.patcherPaneWidth, c.width);
-        EXPECT_EQ(d.document.HasFileName(), c.named);
-        EXPECT_EQ(d.view.caption, c.named ? "case - Ondrafel" : "Untitled - Ondrafel");
+        EXPECT_EQ(d.document.fileName, dir / (std::string(c.named) + ".odh"));
+        EXPECT_EQ(d.view.caption, std::string(c.named) + " - Ondrafel");
         EXPECT_EQ(d.view.repaintLocks, 0);
     }
 }
@@ -428,6 +477,62 @@ TEST(DocumentReadTest, MoreConnectionsIntoOneInletKeepTheLast) {
     EXPECT_EQ(d.view.connections[0].source->name, "TestGen_5");
     EXPECT_EQ(d.view.connections[0].target->processor->inlets[0].source,
               d.view.connections[0].source->processor);
+}
+
+// Contraption lines whose names the reader refuses are named in one
+// message after the load, by line number and reason; the rest loads.
+TEST(DocumentReadTest, RefusedNamesAreListedInOneMessage) {
+    const std::string tail = "\t{ 1, 2, 3 }\t{ }{ }{ 0 0 F Z Z 0 0 Z Z Z Z  }\t\n";
+    const std::string longType = "\t" + std::string(250, 'T') + "\tX_1" + tail;
+    const std::string longName = "\tTestGen\t" + std::string(300, 'n') + tail;
+    const std::string longQuoted = "\tTestGen\t\"" + std::string(120, 'q') + "\"" + tail;
+    const std::string unknownType = "\tNoSuchType\tNoSuch_1" + tail;
+    const std::string listed = std::string("Error Reading Document: ") + ODDroppedContraptionsText;
+    std::string many;
+    for (int i = 0; i < 25; ++i)
+        many += longName;
+    std::string manyListed;
+    for (int line = 3; line < 23; ++line)
+        manyListed +=
+            "\nline " + std::to_string(line) + ": the instance name is longer than 199 characters";
+
+    const struct {
+        const char* name;
+        std::string text;
+        std::string message;
+        std::size_t dropped;
+    } cases[] = {
+        {"each reason on its line",
+         ".odh 0.5\ntempo:\n\t90\ncontraptions:\n" + longType + kGen + longName + longQuoted +
+             unknownType + "end\n",
+         listed + "\nline 5: the type name is longer than 199 characters"
+                  "\nline 7: the instance name is longer than 199 characters"
+                  "\nline 8: the instance name is longer than 99 characters",
+         3},
+        {"with an incomplete file, in the same message",
+         ".odh 0.5\ncontraptions:\n" + kGen + longName,
+         std::string("Error Reading Document: ") + ODIncompleteText + "\n\n" +
+             ODDroppedContraptionsText +
+             "\nline 4: the instance name is longer than 199 characters",
+         1},
+        {"many, counted beyond the first twenty",
+         ".odh 0.5\ncontraptions:\n" + many + kGen + "end\n",
+         listed + manyListed + "\n(and 5 more)", 25},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingMessageBox messages;
+        TestDocument d;
+        const std::string path = dir / "names.odh";
+        WriteFile(path, c.text);
+        ASSERT_TRUE(d.document.Open(path));
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0], c.message);
+        EXPECT_EQ(d.document.DroppedLines().size(), c.dropped);
+        ASSERT_EQ(d.view.nodes.size(), 1u);
+        EXPECT_EQ(d.view.nodes[0].contraption->name, "TestGen_4");
+    }
 }
 
 TEST(DocumentDisplayNameTest, NameIsTheFileNameUpToItsFirstDot) {
@@ -587,6 +692,134 @@ TEST(DocumentOpenTest, UnreadableFileKeepsThePatchAndItsName) {
     EXPECT_EQ(d.view.caption, "song - Ondrafel");
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].rfind(std::string("Ondrafel: ") + ODOpenErrorText, 0), 0u);
+}
+
+// What is not a regular file is refused before anything is read from it: a
+// FIFO would wait for a writer, a device may never end.
+TEST(DocumentOpenTest, WhatIsNotARegularFileIsRefusedAtOnce) {
+    TempDir dir;
+    const std::string fifo = dir / "fifo.odh";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = dir / "folder.odh";
+    fs::create_directory(folder);
+
+    // Should the reader wait on the FIFO after all, a writer that comes
+    // and goes ends the wait, so that the test fails instead of hanging.
+    std::atomic<bool> done{false};
+    std::thread unblock([&] {
+        for (int i = 0; i < 500 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (!done) {
+            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+
+    for (const std::string& path : {fifo, folder, std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        RecordingMessageBox messages;
+        TestDocument d;
+        d.Add("TestGen", 10, 10);
+        const std::string saved = dir / "song.odh";
+        ASSERT_TRUE(d.document.SaveAs(saved));
+        EXPECT_FALSE(d.document.Open(path));
+        EXPECT_EQ(d.document.LastLoadStatus(), ODLoadStatus::NotOpened);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0],
+                  std::string("Ondrafel: ") + ODOpenErrorText + path + ": not a regular file");
+        EXPECT_EQ(d.view.nodes.size(), 1u);
+        EXPECT_EQ(d.document.fileName, saved);
+    }
+    done = true;
+    unblock.join();
+}
+
+// The previous version is replaced by a rename, so some "NAME.odh.bak"
+// exists at every moment of a save: a save killed at any point keeps one.
+TEST(DocumentSaveTest, ABackupExistsAtEveryMomentOfASave) {
+    RecordingMessageBox messages;
+    TempDir dir;
+    const std::string path = dir / "song.odh";
+    const std::string backup = path + ".bak";
+    TestDocument d;
+    d.Add("TestGen", 10, 10);
+    ASSERT_TRUE(d.document.SaveAs(path));
+    ASSERT_TRUE(d.document.Save());
+    ASSERT_TRUE(fs::exists(backup));
+
+    std::atomic<bool> saving{true};
+    std::atomic<long> looks{0}, missing{0};
+    std::thread watcher([&] {
+        while (saving) {
+            if (::access(backup.c_str(), F_OK) != 0)
+                ++missing;
+            ++looks;
+        }
+    });
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(d.document.Save());
+    saving = false;
+    watcher.join();
+    EXPECT_GT(looks.load(), 0);
+    EXPECT_EQ(missing.load(), 0) << "times the backup was missing, of " << looks.load();
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// A save that was killed leaves its temporary; the next save of the same
+// document removes it unless its process still runs (another instance
+// saving right now). Nothing else in the directory is touched.
+TEST(DocumentSaveTest, TemporariesOfKilledSavesAreRemoved) {
+    RecordingMessageBox messages;
+    TempDir dir;
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string deadPid = std::to_string(dead);
+    const std::string livePid = std::to_string(::getppid());
+    const std::string ownPid = std::to_string(::getpid());
+
+    const struct {
+        std::string name;
+        bool removed;
+    } cases[] = {
+        {".song.odh.saving" + deadPid + "_0", true},
+        {".song.odh.saving" + deadPid + "_17", true},
+        // An earlier process with this process's id.
+        {".song.odh.saving" + ownPid + "_999999", true},
+        {".song.odh.saving" + livePid + "_0", false},
+        {".other.odh.saving" + deadPid + "_0", false},
+        {".song.odh.saving" + deadPid + "_0x", false},
+        {".song.odh.saving" + deadPid, false},
+        {"song.odh.saving" + deadPid + "_0", false},
+    };
+    for (const auto& c : cases)
+        WriteFile(dir / c.name, "left behind\n");
+
+    TestDocument d;
+    d.Add("TestGen", 10, 10);
+    ASSERT_TRUE(d.document.SaveAs(dir / "song.odh"));
+    for (const auto& c : cases)
+        EXPECT_EQ(fs::exists(dir / c.name), !c.removed) << c.name;
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// The temporary beside a document adds to its name; a name near the file
+// system's limit still saves.
+TEST(DocumentSaveTest, ANameNearTheLengthLimitSaves) {
+    RecordingMessageBox messages;
+    TempDir dir;
+    const std::string path = dir / (std::string(251, 'n') + ".odh");
+    TestDocument d;
+    d.Add("TestGen", 10, 10);
+    ASSERT_TRUE(d.document.SaveAs(path)) << (messages.shown.empty() ? "" : messages.shown[0]);
+    ASSERT_TRUE(d.document.Save());
+    EXPECT_EQ(ReadFile(path), d.Text());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1)
+        << "the backup's name would be too long, and no temporary stays";
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <QFontMetrics>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -133,7 +134,8 @@ TEST(PatternRenderDialogTest, AFileThatCannotBeCreatedIsReported) {
     f.chosen = (f.dir.path() + "/missing/take.wav").toStdString();
     f.Render("0", "2");
     ASSERT_EQ(f.messages.said.size(), 1u);
-    EXPECT_EQ(f.messages.said[0].text, "An error occurred while saving the file.\n");
+    EXPECT_EQ(f.messages.said[0].text, "An error occurred while saving the file.\n" + f.chosen +
+                                           ": No such file or directory");
     EXPECT_EQ(f.messages.said[0].caption, "Ondrafel");
     EXPECT_FALSE(f.form->ProgressForm->isVisible());
     EXPECT_FALSE(f.engine->context.clockRunning.load());
@@ -216,6 +218,15 @@ TEST(ProgressFormTest, PaintsOneCellPerEightPixelsDone) {
     EXPECT_TRUE(p.isVisible());
     p.HideProgress();
     EXPECT_FALSE(p.isVisible());
+}
+
+// The window manager cuts a title that does not fit the window.
+TEST(PatternRenderDialogTest, TheWholeTitleFits) {
+    TRenderFixture f;
+    TPattern2WaveForm& d = *f.form->Pattern2WaveForm;
+    const int title =
+        QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(d.windowTitle());
+    EXPECT_GE(d.width(), title + 100);
 }
 
 } // namespace

@@ -1,8 +1,12 @@
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "contraptions/generators/test_signal_generator.h"
 #include "contraptions/mixing/mixers.h"
@@ -97,6 +101,88 @@ TEST_F(RenderTest, FailuresAndCancellationPutTheClockBack) {
     EXPECT_FALSE(engine.context.clockRunning);
 
     EXPECT_EQ(RenderPattern(engine, "/dev/full", 0, 1), ODRenderStatus::FileError);
+}
+
+// A render that does not complete leaves nothing under its name: no file,
+// or the file that was there before, untouched, and no temporary beside
+// it. The message gets the system's reason.
+TEST_F(RenderTest, AnIncompleteRenderLeavesNoFile) {
+    struct Case {
+        const char* name;
+        bool existing;  // a file of that name was there before
+        bool limitSize; // a file-size limit fails the writing midway
+        int cancelAt;   // the progress call that cancels; 0 for none
+        ODRenderStatus status;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"the disk fills midway", false, true, 0, ODRenderStatus::WriteError, "File too large"},
+        {"the disk fills over an older take", true, true, 0, ODRenderStatus::WriteError,
+         "File too large"},
+        {"cancelled while recording", false, false, 2, ODRenderStatus::Cancelled, ""},
+        {"cancelled over an older take", true, false, 2, ODRenderStatus::Cancelled, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path folder = dir.path / "case";
+        std::filesystem::create_directory(folder);
+        const std::string path = (folder / "take.wav").string();
+        const std::string before = "an older take\n";
+        if (c.existing)
+            std::ofstream(path, std::ios::binary) << before;
+
+        // The limit is what a full disk or a quota does to a write, for
+        // whoever runs the test (root included); the signal it raises is
+        // ignored, so the write fails with EFBIG instead.
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (c.limitSize) {
+            rlimit small = saved;
+            small.rlim_cur = 100000;
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        int calls = 0;
+        std::string reason;
+        const ODRenderStatus status = RenderPattern(
+            engine, path, 0, 4, [&](double) { return ++calls != c.cancelAt; }, &reason);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(reason, c.reason);
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            left.push_back(entry.path().filename().string());
+        EXPECT_EQ(left,
+                  c.existing ? std::vector<std::string>{"take.wav"} : std::vector<std::string>{});
+        if (c.existing) {
+            std::ifstream in(path, std::ios::binary);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), before);
+        }
+        EXPECT_FALSE(engine.context.clockRunning);
+        std::filesystem::remove_all(folder);
+    }
+}
+
+TEST_F(RenderTest, AFileThatCannotBeMadeIsReportedWithTheReason) {
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {dir / "no/such/folder/x.wav", "No such file or directory"},
+        {"/dev/full", "not a regular file"},
+        {dir.path.string(), "not a regular file"},
+    };
+    for (const auto& c : cases) {
+        std::string reason;
+        EXPECT_EQ(RenderPattern(engine, c.path, 0, 1, {}, &reason), ODRenderStatus::FileError)
+            << c.path;
+        EXPECT_EQ(reason, c.reason) << c.path;
+        EXPECT_EQ(ODRenderErrorText(c.path, reason),
+                  std::string("An error occurred while saving the file.\n") + c.path + ": " +
+                      c.reason);
+    }
 }
 
 } // namespace
