@@ -15,8 +15,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "host/wave_out_file.h"
 
 namespace fs = std::filesystem;
 
@@ -113,6 +116,30 @@ std::string NoiseDocument() {
            Presets() +
            "{ }{ 10 60 F Z Z 0 0 Z Z Z Z  }\t\nconnections:\n"
            "\tTestGen_1\t0\tSoundOut\t0\n\tTestGen_1\t0\tSoundOut\t1\nend\n";
+}
+
+// A SoundIn playing `input` into a SoundOut that records to `record`
+// ("Action" 2) when it is given. `useFile`: "Use Input File" is on.
+std::string SoundDocument(const std::string& input, bool useFile, const std::string& record = "") {
+    return ".odh 0.5\ntempo:\n\t120\nvisual1:\n\t180\n\t1\n\t1\ncontraptions:\n"
+           "\tSoundIn\tSoundIn\t{ " +
+           std::string(useFile ? "0" : "1") + ", \"" + input + "\", 0, 0, 0, 0, 0, 0, 0 }\t" +
+           Presets() + "{ }{ 10 10 F Z Z 0 0 Z Z Z Z  }\t\n\tSoundOut\tSoundOut\t{ \"" + record +
+           "\", " + (record.empty() ? "0" : "2") + ", 0, 0, 1000 }\t" + Presets() +
+           "{ }{ 10 60 F Z Z 0 0 Z Z Z Z  }\t\nconnections:\n"
+           "\tSoundIn\t0\tSoundOut\t0\n\tSoundIn\t1\tSoundOut\t1\nend\n";
+}
+
+// Frames of constant sound, `value` on both channels.
+void WriteInput(const std::string& path, int frames, std::int16_t value) {
+    ODWaveOutFile w(path, 44100, 2, true);
+    const std::vector<std::int16_t> s(2 * static_cast<size_t>(frames), value);
+    w.Write(s.data(), frames);
+}
+
+int WavFrames(const std::string& path) {
+    ODWaveOutFile w(path, 44100, 2, false);
+    return w.IsOpen() ? w.length : -1;
 }
 
 TEST_F(CliTest, RenderLengthsFollowBarsAndTempo) {
@@ -267,6 +294,11 @@ TEST_F(CliTest, FailuresExitWithOneAndTheProgramsMessage) {
         {{"resave", kExamples + "/tone.odh", Path("no/dir/x.odh")},
          "Ondrafel: An error occurred while saving the document."},
     };
+    // A render that cannot make its file gives the system's reason.
+    const Result unwritable = Run({"render", kExamples + "/tone.odh", "-o", Path("no/dir/x.wav")});
+    EXPECT_NE(unwritable.err.find(Path("no/dir/x.wav") + ": No such file or directory"),
+              std::string::npos)
+        << unwritable.err;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args[1]);
         const Result r = Run(c.args);
@@ -283,6 +315,160 @@ TEST_F(CliTest, PlayWithoutSoundOutSaysWhy) {
     const Result r = Run({"play", Write("empty.odh", empty), "--seconds", "1"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("no SoundOut contraption"), std::string::npos) << r.err;
+
+    // Rendering it has nothing to write either, and says so the same way.
+    const Result render = Run({"render", Path("empty.odh"), "-o", Path("silence.wav")});
+    EXPECT_EQ(render.status, 1);
+    EXPECT_NE(render.err.find("The document has no SoundOut contraption, so there is nothing to "
+                              "render."),
+              std::string::npos)
+        << render.err;
+    EXPECT_FALSE(fs::exists(Path("silence.wav")));
+}
+
+TEST_F(CliTest, RenderingOverTheDocumentIsRefused) {
+    const std::string doc = Write("song.odh", ReadFile(kExamples + "/tone.odh"));
+    fs::create_symlink(doc, Path("link.odh"));
+    fs::create_hard_link(doc, Path("hard.odh"));
+    fs::create_directories(Path("sub"));
+    for (const std::string& out :
+         {doc, Path("link.odh"), Path("hard.odh"), Path("sub/../song.odh")}) {
+        SCOPED_TRACE(out);
+        const Result r = Run({"render", doc, "-o", out});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("is the document itself"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(doc), ReadFile(kExamples + "/tone.odh"));
+    }
+    // Through a link to the document, the other way round.
+    const Result r = Run({"render", Path("link.odh"), "-o", doc});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(ReadFile(doc), ReadFile(kExamples + "/tone.odh"));
+}
+
+TEST_F(CliTest, TheSoundInFilePlaysWhenTheDocumentUsesIt) {
+    const std::string input = Path("in.wav");
+    WriteInput(input, 10000, 8000);
+    const struct {
+        bool useFile;
+        std::vector<std::string> options;
+        bool heard;
+    } cases[] = {
+        {true, {}, true},   {true, {"--play-input"}, true},  {true, {"--no-play-input"}, false},
+        {false, {}, false}, {false, {"--play-input"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.useFile ? "file on " : "file off ") +
+                     (c.options.empty() ? "" : c.options[0]));
+        const std::string doc = Write("in.odh", SoundDocument(input, c.useFile));
+        std::vector<std::string> args = {"render", doc, "-o", Path("out.wav")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Result r = Run(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<std::int16_t> s = Samples(ReadFile(Path("out.wav")));
+        ASSERT_EQ(s.size(), 2 * 88200u);
+        // The file from its first frame, then silence after its last.
+        EXPECT_EQ(s[0], c.heard ? 7999 : 0);
+        EXPECT_EQ(s[2 * 9999 + 1], c.heard ? 7999 : 0);
+        EXPECT_EQ(s[2 * 10000], 0);
+    }
+    const Result both = Run({"render", Write("in.odh", SoundDocument(input, true)), "-o",
+                             Path("out.wav"), "--play-input", "--no-play-input"});
+    EXPECT_EQ(both.status, 2);
+}
+
+TEST_F(CliTest, ASoundInFileThatCannotPlayIsReported) {
+    fs::create_directories(Path("folder.wav"));
+    Write("text.wav", "not a sound");
+    const struct {
+        std::string file;
+        const char* reason;
+    } cases[] = {
+        {Path("missing.wav"), "No such file or directory"},
+        {Path("folder.wav"), "Is a directory"},
+        {Path("text.wav"), "not a 16-bit PCM WAV file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string doc = Write("in.odh", SoundDocument(c.file, true));
+        const std::string problem = "\"" + c.file + "\" cannot be played: " + c.reason;
+        // Rendering the rest of the patch still works; the input stays silent.
+        const Result render = Run({"render", doc, "-o", Path("out.wav")});
+        EXPECT_EQ(render.status, 0) << render.err;
+        EXPECT_NE(render.err.find(problem), std::string::npos) << render.err;
+        // Asked for, it is a failure.
+        const Result forced = Run({"render", doc, "-o", Path("forced.wav"), "--play-input"});
+        EXPECT_EQ(forced.status, 1);
+        EXPECT_NE(forced.err.find(problem), std::string::npos) << forced.err;
+        EXPECT_FALSE(fs::exists(Path("forced.wav")));
+        const Result info = Run({"info", doc});
+        EXPECT_EQ(info.status, 0) << info.err;
+        EXPECT_NE(info.out.find("SoundIn input file: " + c.file +
+                                " (cannot be played: " + c.reason + ")\n"),
+                  std::string::npos)
+            << info.out;
+    }
+}
+
+TEST_F(CliTest, CommandsThatOnlyReadCreateNoSoundFile) {
+    const std::string take = Path("take.wav");
+    const std::string doc = Write("rec.odh", SoundDocument("", false, take));
+    const Result info = Run({"info", doc});
+    EXPECT_EQ(info.status, 0) << info.err;
+    const Result resave = Run({"resave", doc, Path("again.odh")});
+    EXPECT_EQ(resave.status, 0) << resave.err;
+    EXPECT_EQ(ReadFile(Path("again.odh")), ReadFile(doc));
+    EXPECT_FALSE(fs::exists(take));
+}
+
+// Stopped by its time or by Ctrl-C, the take keeps every frame recorded,
+// not only its whole chunks.
+TEST_F(CliTest, PlayKeepsTheWholeTakeWhenItStops) {
+    const int device = NullDevice(Run({"devices"}).out);
+    const std::string input = Path("in.wav");
+    WriteInput(input, 44100 * 10, 4000);
+    for (const bool interrupt : {false, true}) {
+        SCOPED_TRACE(interrupt ? "Ctrl-C" : "--seconds");
+        const std::string take = Path("take.wav");
+        fs::remove(take);
+        const std::string doc = Write("rec.odh", SoundDocument(input, true, take));
+        std::vector<std::string> args = {"play", doc, "--device", std::to_string(device)};
+        if (!interrupt) {
+            args.push_back("--seconds");
+            args.push_back("1.2");
+        }
+        fs::remove(Path("stdout")); // the last run's words must not count as this one's
+        const pid_t pid = Start(args);
+        if (interrupt) {
+            for (int i = 0;
+                 i < 3000 && ReadFile(Path("stdout")).find("CPU load") == std::string::npos; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ::kill(pid, SIGINT);
+        }
+        const Result r = Wait(pid);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const size_t at = r.out.find("Recorded to " + take + ": ");
+        ASSERT_NE(at, std::string::npos) << r.out;
+        const int said = std::stoi(r.out.substr(at + take.size() + 14));
+        EXPECT_GT(said, 44100);
+        EXPECT_EQ(said % 256, 0);
+        EXPECT_EQ(WavFrames(take), said);
+        const std::string wav = ReadFile(take);
+        EXPECT_EQ(wav.size(), 44 + 4 * static_cast<size_t>(said));
+        EXPECT_EQ(Le32(wav, 40), 4u * static_cast<std::uint32_t>(said));
+        // What was recorded is the input file.
+        EXPECT_EQ(Samples(wav).back(), 3999);
+    }
+}
+
+TEST_F(CliTest, PlaySaysWhyTheRecordingFileCannotBeUsed) {
+    const int device = NullDevice(Run({"devices"}).out);
+    const std::string take = Path("no/dir/take.wav");
+    const Result r = Run({"play", Write("rec.odh", SoundDocument("", false, take)), "--device",
+                          std::to_string(device), "--seconds", "0.2"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("\"" + take + "\" cannot be used: No such file or directory"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
@@ -300,6 +486,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {"render", "-o", Path("x.wav")},
         {"play", tone, "--device", "99"},
         {"play", tone, "--seconds", "0"},
+        {"play", tone, "--seconds", "1e8"},
         {"info"},
         {"info", tone, tone},
         {"resave", tone},
@@ -312,6 +499,11 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         EXPECT_NE(r.err, "");
     }
     EXPECT_FALSE(fs::exists(Path("x.wav")));
+    // A refused number states what is accepted.
+    const Result seconds = Run({"play", tone, "--seconds", "0"});
+    EXPECT_NE(seconds.err.find("--seconds must be more than 0 and at most 10000000"),
+              std::string::npos)
+        << seconds.err;
 }
 
 TEST_F(CliTest, EveryCommandHasHelp) {

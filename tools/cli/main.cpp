@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/document.h"
@@ -34,6 +36,7 @@
 #include "framework/message_box.h"
 #include "host/audio_engine_module.h"
 #include "host/pattern_render.h"
+#include "host/sound_in.h"
 #include "host/sound_out.h"
 #include "host/wave_errors.h"
 #include "platform/audio/null_audio.h"
@@ -64,40 +67,68 @@ const char* const kMainUsage =
     "Run 'ondrafel-cli COMMAND --help' for the options of a command.\n"
     "Exit status: 0 success, 1 a document, file or device failed, 2 usage error.\n";
 
-const char* const kRenderUsage =
-    "Usage: ondrafel-cli render DOC.odh -o OUT.wav [--preroll BARS] [--bars BARS] [--seed N]\n"
-    "\n"
-    "Renders the document offline, as \"Save Pattern as Wave File...\" does: the\n"
-    "clock runs for BARS bars of the document's tempo and the sound output's two\n"
-    "inlets are written to OUT.wav (16-bit stereo, 44100 Hz).\n"
-    "\n"
-    "  -o, --output OUT.wav  the file to write (replaced if it exists)\n"
-    "  --preroll BARS        bars played before the recording starts, 0 to 32\n"
-    "                        (default 0); the recording then starts on a bar line\n"
-    "  --bars BARS           bars recorded, 1 to 32 (default 1)\n"
-    "  --seed N              seed the noise sources with N, so that two renders\n"
-    "                        give identical files\n";
+// Both commands that run the patch start the sound input's file the way
+// its window's play button would: loading always leaves it stopped, and
+// without a window nothing else could start it.
+const std::string kInputFileHelp =
+    "  --play-input          play the SoundIn contraption's input file, even when\n"
+    "                        the document has \"Use Input File\" off; fails when\n"
+    "                        the file cannot be played\n"
+    "  --no-play-input       keep the input file silent\n"
+    "Without either, the input file plays from its start when the document has\n"
+    "\"Use Input File\" on (as if its play button were pressed: a loaded document\n"
+    "never plays it by itself); a file that cannot be played is reported on\n"
+    "stderr and stays silent.\n";
 
-const char* const kPlayUsage =
-    "Usage: ondrafel-cli play DOC.odh [--device N] [--seconds S] [--clock]\n"
-    "\n"
-    "Plays the document through the output stream until Ctrl-C or S seconds,\n"
-    "printing the processing load and the underruns once a second.\n"
-    "\n"
-    "  --device N    the output device's number in 'ondrafel-cli devices'\n"
-    "                (default: the first)\n"
-    "  --seconds S   stop after S seconds\n"
-    "  --clock       start the tempo clock\n";
+const std::string kRenderUsage =
+    std::string(
+        "Usage: ondrafel-cli render DOC.odh -o OUT.wav [--preroll BARS] [--bars BARS] [--seed N]\n"
+        "                          [--play-input | --no-play-input]\n"
+        "\n"
+        "Renders the document offline, as \"Save Pattern as Wave File...\" does: the\n"
+        "clock runs for BARS bars of the document's tempo and the sound output's two\n"
+        "inlets are written to OUT.wav (16-bit stereo, 44100 Hz). A document without\n"
+        "a SoundOut contraption has nothing to render and fails.\n"
+        "\n"
+        "  -o, --output OUT.wav  the file to write (replaced if it exists); naming the\n"
+        "                        document itself, by any path or link, is a usage\n"
+        "                        error (exit 2)\n"
+        "  --preroll BARS        bars played before the recording starts, 0 to 32\n"
+        "                        (default 0); the recording then starts on a bar line\n"
+        "  --bars BARS           bars recorded, 1 to 32 (default 1)\n"
+        "  --seed N              seed the noise sources with N, so that two renders\n"
+        "                        give identical files\n") +
+    kInputFileHelp;
+
+const std::string kPlayUsage =
+    std::string("Usage: ondrafel-cli play DOC.odh [--device N] [--seconds S] [--clock]\n"
+                "                        [--play-input | --no-play-input]\n"
+                "\n"
+                "Plays the document through the output stream until Ctrl-C or S seconds,\n"
+                "printing the processing load and the underruns once a second. When the\n"
+                "document's SoundOut records, the take ends when playing ends and the\n"
+                "length of its file is shown; a recording file that cannot be used is\n"
+                "reported with the reason, and a take that cannot be written fails\n"
+                "(exit 1).\n"
+                "\n"
+                "  --device N            the output device's number in 'ondrafel-cli devices'\n"
+                "                        (default: the first)\n"
+                "  --seconds S           stop after S seconds (more than 0, at most 10000000)\n"
+                "  --clock               start the tempo clock\n") +
+    kInputFileHelp;
 
 const char* const kInfoUsage =
     "Usage: ondrafel-cli info DOC.odh\n"
     "\n"
     "Shows the document's tempo, its contraptions with their inlets and outlets,\n"
-    "its connections and the order in which the engine processes the patch.\n";
+    "its connections, the order in which the engine processes the patch and the\n"
+    "SoundIn contraption's input file, with the reason when it cannot be played.\n"
+    "The sound files the document names are not created or changed.\n";
 
 const char* const kResaveUsage = "Usage: ondrafel-cli resave IN.odh OUT.odh\n"
                                  "\n"
-                                 "Loads IN.odh and saves it as OUT.odh.\n";
+                                 "Loads IN.odh and saves it as OUT.odh. The sound files the "
+                                 "document\nnames are not created or changed.\n";
 
 const char* const kDevicesUsage = "Usage: ondrafel-cli devices\n"
                                   "\n"
@@ -173,20 +204,43 @@ long ParseInteger(const std::string& text, const std::string& option, long lo, l
     return value;
 }
 
+constexpr double kMaxSeconds = 1e7;
+
 double ParseSeconds(const std::string& text) {
     char* end = nullptr;
     errno = 0;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || errno != 0 || !(value > 0.0) || value > 1e7)
-        throw UsageError("--seconds takes a positive number of seconds, not \"" + text + "\"");
+    if (text.empty() || *end != '\0' || errno != 0 || !(value > 0.0) || value > kMaxSeconds)
+        throw UsageError("--seconds must be more than 0 and at most 10000000 (seconds), not \"" +
+                         text + "\"");
     return value;
+}
+
+// How the sound input's file is treated once the document is loaded.
+enum class InputPlayback { AsTheDocumentSays, Always, Never };
+
+InputPlayback InputPlaybackOption(const Arguments& args) {
+    const bool on = args.flags.count("--play-input") != 0;
+    const bool off = args.flags.count("--no-play-input") != 0;
+    if (on && off)
+        throw UsageError("--play-input and --no-play-input exclude each other");
+    return on    ? InputPlayback::Always
+           : off ? InputPlayback::Never
+                 : InputPlayback::AsTheDocumentSays;
+}
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
 }
 
 // The engine and an empty patch, without a window.
 class Session {
 public:
-    explicit Session(VXAudioSystem& audio)
+    // `readOnly`: the document is only described or saved again, so the
+    // recording file it names must not be created or opened.
+    explicit Session(VXAudioSystem& audio, bool readOnly = false)
         : engine(&settings, audio, &FactoryFor(factory)), view(engine), document(view, engine) {
+        engine.soundOut->openFiles = !readOnly;
         document.New();
         document.ClearModified();
     }
@@ -205,6 +259,62 @@ public:
         default:
             return false;
         }
+    }
+
+    // False after saying so when the document has no sound output: there is
+    // nothing to hear then. `what` is the command's verb.
+    bool RequireSoundOut(const char* what) const {
+        if (engine.SoundOutPresent())
+            return true;
+        ShowMessage(
+            std::string("The document has no SoundOut contraption, so there is nothing to ") +
+                what + ".\nAdd one in Ondrafel and connect the sound to its inlets.",
+            "Ondrafel", TMessageIcon::Error);
+        return false;
+    }
+
+    // Starts the sound input's file as its play button would. False after
+    // the message when it was asked for and cannot play.
+    bool StartInputFile(InputPlayback mode) {
+        if (mode == InputPlayback::Never)
+            return true;
+        ODSoundIn& in = *engine.soundIn;
+        const bool always = mode == InputPlayback::Always;
+        if (!engine.SoundInPresent()) {
+            if (always)
+                std::cerr << "ondrafel-cli: --play-input: the document has no SoundIn "
+                             "contraption\n";
+            return !always;
+        }
+        if (!always && in.useADC.Value())
+            return true;
+        const std::string file = in.inputFile.Value();
+        if (file.empty()) {
+            if (always)
+                std::cerr << "ondrafel-cli: --play-input: the SoundIn contraption has no input "
+                             "file\n";
+            return !always;
+        }
+        if (!in.fileIsGood.Value()) {
+            std::cerr << "ondrafel-cli: the SoundIn input file " << Quoted(file)
+                      << " cannot be played: " << in.FileProblem()
+                      << (always ? "\n" : "; the input stays silent\n");
+            return !always;
+        }
+        TGraphLock lock(engine);
+        in.useADC.SetValue(false);
+        in.active.SetValue(true);
+        return true;
+    }
+
+    // Says so when the document's recording file cannot be used.
+    void ReportRecordingFile() const {
+        const ODSoundOut& out = *engine.soundOut;
+        const std::string file = out.outputFile.Value();
+        if (engine.SoundOutPresent() && !file.empty() &&
+            out.recordState.Value() == ODSoundOut::NoFile)
+            std::cerr << "ondrafel-cli: the SoundOut recording file " << Quoted(file)
+                      << " cannot be used: " << out.FileProblem() << '\n';
     }
 
     // The contraption whose processor `pipe` is, or null.
@@ -244,8 +354,8 @@ void RequirePositional(const Arguments& args, std::size_t count, const char* wha
 }
 
 int Render(int argc, char** argv) {
-    const Arguments args =
-        Parse(argc, argv, {"--output", "--preroll", "--bars", "--seed"}, {}, {{"-o", "--output"}});
+    const Arguments args = Parse(argc, argv, {"--output", "--preroll", "--bars", "--seed"},
+                                 {"--play-input", "--no-play-input"}, {{"-o", "--output"}});
     if (args.help) {
         std::cout << kRenderUsage;
         return kOk;
@@ -261,9 +371,23 @@ int Render(int argc, char** argv) {
         bars = static_cast<int>(ParseInteger(it->second, "--bars", 1, 32));
     if (auto it = args.values.find("--seed"); it != args.values.end())
         MGSetNoiseSeed(static_cast<unsigned>(ParseInteger(it->second, "--seed", 0, 4294967295L)));
+    const InputPlayback input = InputPlaybackOption(args);
+    // Rendering over the document would destroy it, whatever path or link
+    // names it.
+    struct stat docStat {};
+    struct stat outStat {};
+    if (::stat(args.positional[0].c_str(), &docStat) == 0 &&
+        ::stat(output->second.c_str(), &outStat) == 0 && docStat.st_dev == outStat.st_dev &&
+        docStat.st_ino == outStat.st_ino)
+        throw UsageError("the output file " + Quoted(output->second) +
+                         " is the document itself; rendering would overwrite it");
 
     Session session(OfflineAudio());
     if (!session.Load(args.positional[0]))
+        return kFailed;
+    if (!session.RequireSoundOut("render"))
+        return kFailed;
+    if (!session.StartInputFile(input))
         return kFailed;
 
     const bool showProgress = ::isatty(STDERR_FILENO) != 0;
@@ -282,13 +406,13 @@ int Render(int argc, char** argv) {
         return true;
     };
     const ODRenderPlan plan = PlanPatternRender(session.engine, preRoll, bars);
+    std::string reason;
     const ODRenderStatus status =
-        RenderPattern(session.engine, output->second, preRoll, bars, progress);
+        RenderPattern(session.engine, output->second, preRoll, bars, progress, &reason);
     if (showProgress)
         std::cerr << '\n';
     if (status != ODRenderStatus::Ok) {
-        ShowMessage(std::string(ODRenderErrorMessage) + output->second, "Ondrafel",
-                    TMessageIcon::Error);
+        ShowMessage(ODRenderErrorText(output->second, reason), "Ondrafel", TMessageIcon::Error);
         return kFailed;
     }
     std::printf("%s: %ld frames (%.3f s)\n", output->second.c_str(), plan.recordFrames,
@@ -303,7 +427,8 @@ extern "C" void RequestStop(int) {
 }
 
 int Play(int argc, char** argv) {
-    const Arguments args = Parse(argc, argv, {"--device", "--seconds"}, {"--clock"});
+    const Arguments args = Parse(argc, argv, {"--device", "--seconds"},
+                                 {"--clock", "--play-input", "--no-play-input"});
     if (args.help) {
         std::cout << kPlayUsage;
         return kOk;
@@ -312,6 +437,7 @@ int Play(int argc, char** argv) {
     std::optional<double> seconds;
     if (auto it = args.values.find("--seconds"); it != args.values.end())
         seconds = ParseSeconds(it->second);
+    const InputPlayback input = InputPlaybackOption(args);
 
     Session session(VXDefaultAudioSystem());
     VXWaveOutStream& stream = session.engine.OutStream;
@@ -323,12 +449,14 @@ int Play(int argc, char** argv) {
     }
     if (!session.Load(args.positional[0]))
         return kFailed;
-    if (!session.engine.SoundOutPresent()) {
-        ShowMessage("The document has no SoundOut contraption, so there is nothing to play.\n"
-                    "Add one in Ondrafel and connect the sound to its inlets.",
-                    "Ondrafel", TMessageIcon::Error);
+    if (!session.RequireSoundOut("play"))
         return kFailed;
-    }
+    if (!session.StartInputFile(input))
+        return kFailed;
+    session.ReportRecordingFile();
+    ODSoundOut& soundOut = *session.engine.soundOut;
+    const bool records = soundOut.action.Value() == ODSoundOut::Record &&
+                         soundOut.recordState.Value() != ODSoundOut::NoFile;
 
     struct sigaction action {};
     action.sa_handler = RequestStop;
@@ -371,6 +499,22 @@ int Play(int argc, char** argv) {
         return kFailed;
     }
     std::cout << (stopRequested ? "Stopped." : "Done.") << std::endl;
+    if (records) {
+        // Output is stopped: what the take still holds goes to its file now.
+        soundOut.EndTake();
+        if (soundOut.writeFailed.exchange(false)) {
+            const int error = soundOut.fileError.load();
+            std::cerr << "ondrafel-cli: the recording stopped because the file "
+                      << Quoted(soundOut.outputFile.Value()) << " could not be written"
+                      << (error != 0 ? ": " + std::string(std::strerror(error)) : std::string())
+                      << '\n';
+            return kFailed;
+        }
+        if (soundOut.waveFile != nullptr)
+            std::printf("Recorded to %s: %d frames (%.3f s)\n", soundOut.outputFile.Value(),
+                        soundOut.waveFile->length,
+                        static_cast<double>(soundOut.waveFile->length) / MGSampleRate);
+    }
     return kOk;
 }
 
@@ -381,7 +525,7 @@ int Info(int argc, char** argv) {
         return kOk;
     }
     RequirePositional(args, 1, "document");
-    Session session(OfflineAudio());
+    Session session(OfflineAudio(), true);
     if (!session.Load(args.positional[0]))
         return kFailed;
 
@@ -411,6 +555,15 @@ int Info(int argc, char** argv) {
                           : "(engine)")
                   << '\n';
     }
+    const ODSoundIn& in = *session.engine.soundIn;
+    if (session.engine.SoundInPresent() && *in.inputFile.Value() != '\0') {
+        std::cout << "SoundIn input file: " << in.inputFile.Value();
+        if (!in.fileIsGood.Value())
+            std::cout << " (cannot be played: " << in.FileProblem() << ')';
+        else if (in.useADC.Value())
+            std::cout << " (not used: the source is the sound card)";
+        std::cout << '\n';
+    }
     return kOk;
 }
 
@@ -421,7 +574,7 @@ int Resave(int argc, char** argv) {
         return kOk;
     }
     RequirePositional(args, 2, "input and output documents");
-    Session session(OfflineAudio());
+    Session session(OfflineAudio(), true);
     if (!session.Load(args.positional[0]))
         return kFailed;
     return session.document.SaveAs(args.positional[1]) ? kOk : kFailed;
