@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -48,7 +49,10 @@ TPresetPanel::TPresetPanel(TContraptionForm* form, QWidget* parent) : QLabel(par
     setObjectName("ODPresetPanel");
     setText(QStringLiteral("--"));
     setAlignment(Qt::AlignCenter);
-    setToolTip(QStringLiteral("Presets"));
+    // The menu's gestures are not to be guessed: say them.
+    setToolTip(QStringLiteral("Presets: the slot last stored or recalled, \"--\" after a change.\n"
+                              "Click to open the slots. There, click a stored slot to recall it;\n"
+                              "right-click any slot to store into it or to clear it."));
 }
 
 void TPresetPanel::paintEvent(QPaintEvent* event) {
@@ -271,6 +275,30 @@ void TContraptionForm::WatchControls(QWidget* parent) {
     }
 }
 
+bool TContraptionForm::TouchesControl(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+    case QEvent::Wheel: {
+        // Only controls that take the wheel change a setting with it; over
+        // a label it scrolls the pane.
+        auto* w = qobject_cast<QWidget*>(watched);
+        return w != nullptr && w->isEnabled() &&
+               (w->focusPolicy() & Qt::WheelFocus) == Qt::WheelFocus;
+    }
+    case QEvent::KeyPress: {
+        // Keys reach a control without a click once the focus has moved
+        // there with Tab; moving on is not a change.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key != Qt::Key_Tab && key != Qt::Key_Backtab && key != Qt::Key_Shift &&
+               key != Qt::Key_Control && key != Qt::Key_Alt && key != Qt::Key_Meta &&
+               key != Qt::Key_Escape;
+    }
+    default:
+        return false;
+    }
+}
+
 bool TContraptionForm::eventFilter(QObject* watched, QEvent* event) {
     if (IsHeaderPart(watched)) {
         auto* me = static_cast<QMouseEvent*>(event);
@@ -308,8 +336,7 @@ bool TContraptionForm::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (event->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (TouchesControl(watched, event)) {
         if (contraption != nullptr)
             contraption->SetModified(true);
         UpdatePresetCaption();

@@ -5,8 +5,8 @@
 // the type, which a derived window adds to Client(). Windows lie in the
 // properties pane and are placed on a 10-pixel grid in its content
 // coordinates; dragging the header moves them in steps of 10 pixels. A
-// press on any control inside marks the document modified and forgets the
-// current preset.
+// press on any control inside (or a wheel turn or key that works it) marks
+// the document modified and forgets the current preset.
 
 #include <QFrame>
 #include <QLabel>
@@ -94,6 +94,9 @@ protected:
 
 private:
     bool IsHeaderPart(QObject* o) const;
+    // The user works a control of the window: a click, or the wheel or a
+    // key that can change it without one.
+    static bool TouchesControl(QObject* watched, QEvent* event);
     void WatchControls(QWidget* parent);
 
     QWidget* client;

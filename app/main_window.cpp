@@ -46,6 +46,7 @@
 #include "app/sound_file_references.h"
 #include "controls/meter.h"
 #include "controls/patcher_panel.h"
+#include "controls/validated_edit.h"
 #include "framework/contraption.h"
 #include "framework/contraption_factory.h"
 #include "framework/contraption_maker.h"
@@ -463,6 +464,8 @@ void TMainForm::CreateToolbar() {
     TempoEdit->setObjectName("TempoEdit");
     TempoEdit->setToolTip(QStringLiteral("Tempo (bpm)"));
     TempoEdit->setFixedSize(36, 22);
+    // Refusals show in the field; the next key still goes into it.
+    tempoCheck = new VXValidatedEdit(TempoEdit);
     TempoUpDown = new TUpDown(transport);
     TempoUpDown->setObjectName("TempoUpDown");
     TempoUpDown->setToolTip(QStringLiteral("Tempo (bpm)"));
@@ -1188,24 +1191,15 @@ void TMainForm::MeterUpdateTimerTimer() {
 // --- tempo ---
 
 void TMainForm::TempoEditChange(const QString& text) {
-    if (text.isEmpty() || settingTempo)
+    if (settingTempo)
         return;
-    bool ok = false;
-    const int t = text.trimmed().toInt(&ok);
-    if (!ok) {
-        ShowMessage(QStringLiteral("'%1' is not a valid integer value.").arg(text).toStdString());
+    // An empty text clears the mark and is no tempo.
+    const std::optional<int> t = tempoCheck->CheckInteger(
+        text, TempoUpDown->Min, TempoUpDown->Max, QStringLiteral("1 ... 240 bpm"));
+    if (!t)
         return;
-    }
-    QPalette pal = TempoEdit->palette();
-    if (t < TempoUpDown->Min || t > TempoUpDown->Max) {
-        pal.setColor(QPalette::Text, palette().color(QPalette::Disabled, QPalette::Text));
-        TempoEdit->setPalette(pal);
-        return;
-    }
-    pal.setColor(QPalette::Text, palette().color(QPalette::Active, QPalette::Text));
-    TempoEdit->setPalette(pal);
-    TempoUpDown->SetPosition(t);
-    engine.context.samplesPerTick = ODSamplesPerTick(t);
+    TempoUpDown->SetPosition(*t);
+    engine.context.samplesPerTick = ODSamplesPerTick(*t);
     document->modified = true;
 }
 
@@ -1215,9 +1209,7 @@ int TMainForm::Tempo() const {
 
 void TMainForm::SetTempo(int bpm) {
     settingTempo = true;
-    QPalette pal = TempoEdit->palette();
-    pal.setColor(QPalette::Text, palette().color(QPalette::Active, QPalette::Text));
-    TempoEdit->setPalette(pal);
+    tempoCheck->Accept();
     TempoUpDown->SetPosition(bpm);
     TempoEdit->setText(QString::number(bpm));
     settingTempo = false;

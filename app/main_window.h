@@ -45,6 +45,7 @@ class VXPatcherConnection;
 class VXPatcherNode;
 class VXPatcherPanel;
 class VXReloadManager;
+class VXValidatedEdit;
 
 // The command line: one document and the switches "/STARTDACS",
 // "/STARTADCS", "/STARTCLOCK" (any case). A word after a single "/" that
@@ -348,6 +349,7 @@ private:
     std::string caption;
     QTimer* captionTimer = nullptr;
     QObject* spaceKeyFilter = nullptr;
+    VXValidatedEdit* tempoCheck = nullptr;
     // Each contraption's node: the document's connections find theirs
     // without a walk over the whole pane.
     std::unordered_map<const TQuorlingContraption*, VXPatcherNode*> nodeOf;

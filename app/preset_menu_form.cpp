@@ -93,6 +93,17 @@ void TPresetMenuForm::SetHotSlot(int slot) {
     hotSlot = slot;
     if (hotSlot >= 1)
         update(CellRect(hotSlot));
+    setToolTip(SlotToolTip(hotSlot));
+}
+
+QString TPresetMenuForm::SlotToolTip(int slot) const {
+    if (slot < 1 || slot > 20)
+        return {};
+    if (slotStored[static_cast<size_t>(slot - 1)])
+        return QStringLiteral("Slot %1: click to recall it; right-click to store over it or to "
+                              "clear it.")
+            .arg(slot);
+    return QStringLiteral("Slot %1 is empty: right-click to store the settings in it.").arg(slot);
 }
 
 void TPresetMenuForm::paintEvent(QPaintEvent*) {

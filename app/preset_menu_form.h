@@ -42,6 +42,9 @@ public:
     // The slot under a point of the menu, or -1.
     int SlotAt(int x, int y) const;
     QRect CellRect(int slot) const;
+    // What a click and a right click do on the slot (the hot slot's text is
+    // the menu's tooltip).
+    QString SlotToolTip(int slot) const;
 
 signals:
     // The menu is open and waits for the user (tests drive it from here).

@@ -1,16 +1,21 @@
 #include "controls/knob.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "controls/bevel.h"
 
-VXDWKnob::VXDWKnob(QWidget* parent) : QWidget(parent) {
+VXDWKnob::VXDWKnob(QWidget* parent) : QWidget(parent), readout(new VXValueReadout(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // A click or a wheel turn gives the knob the keys, so that the arrows
+    // can carry on from there.
+    setFocusPolicy(Qt::WheelFocus);
 }
 
 VXScaleKind VXDWKnob::Kind() const {
@@ -178,6 +183,14 @@ void VXDWKnob::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, face);
     DrawPointer(p);
+    if (hasFocus()) {
+        // Drawn by the knob itself: some styles draw no focus frame after a
+        // click, and the arrows work then too.
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 1.0, Qt::DotLine));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void VXDWKnob::resizeEvent(QResizeEvent* event) {
@@ -195,6 +208,8 @@ void VXDWKnob::changeEvent(QEvent* event) {
 
 void VXDWKnob::mousePressEvent(QMouseEvent* event) {
     lastMouse = event->position().toPoint();
+    dragging = true;
+    ShowReadout();
 }
 
 void VXDWKnob::mouseMoveEvent(QMouseEvent* event) {
@@ -204,5 +219,100 @@ void VXDWKnob::mouseMoveEvent(QMouseEvent* event) {
     position = std::clamp(position + (point.y() - lastMouse.y()) * -0.01, 0.0, 1.0);
     lastMouse = point;
     update();
+    ShowReadout();
     emit OnChange(Value());
+}
+
+void VXDWKnob::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->buttons() & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton))
+        return;
+    dragging = false;
+    if (!hovered || !rect().contains(event->position().toPoint()))
+        readout->HideValue();
+}
+
+void VXDWKnob::TurnTo(double p) {
+    p = std::clamp(p, 0.0, 1.0);
+    if (p == position)
+        return;
+    position = p;
+    update();
+    ShowReadout();
+    emit OnChange(Value());
+}
+
+void VXDWKnob::ShowReadout() {
+    readout->ShowValue(Value(), !dragging && !hovered);
+}
+
+void VXDWKnob::wheelEvent(QWheelEvent* event) {
+    // Some desktops turn a wheel held with Shift into a sideways one.
+    const QPoint angle = event->angleDelta();
+    const int delta = angle.y() != 0 ? angle.y() : angle.x();
+    const double fine = (event->modifiers() & Qt::ShiftModifier) ? FineFactor : 1.0;
+    // Eighths of a degree, 120 to a notch; finer wheels and touchpads send
+    // parts of a notch and turn the knob by parts of a step.
+    TurnTo(position + delta / 120.0 * Step * fine);
+    // Taken even at an end, or the pane behind would scroll instead.
+    event->accept();
+}
+
+void VXDWKnob::keyPressEvent(QKeyEvent* event) {
+    const double fine = (event->modifiers() & Qt::ShiftModifier) ? FineFactor : 1.0;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+        TurnTo(position + Step * fine);
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+        TurnTo(position - Step * fine);
+        break;
+    case Qt::Key_PageUp:
+        TurnTo(position + PageStep * fine);
+        break;
+    case Qt::Key_PageDown:
+        TurnTo(position - PageStep * fine);
+        break;
+    case Qt::Key_Home:
+        TurnTo(0.0);
+        break;
+    case Qt::Key_End:
+        TurnTo(1.0);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void VXDWKnob::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    hovered = true;
+    readout->ShowValue(Value());
+}
+
+void VXDWKnob::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    hovered = false;
+    if (!dragging)
+        readout->HideValue();
+}
+
+void VXDWKnob::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void VXDWKnob::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void VXDWKnob::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    dragging = false;
+    hovered = false;
+    readout->HideValue();
 }

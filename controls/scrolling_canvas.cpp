@@ -1,8 +1,11 @@
 #include "controls/scrolling_canvas.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 VXScrollingCanvas::VXScrollingCanvas(QWidget* parent) : QAbstractScrollArea(parent) {
     setFrameStyle(QFrame::NoFrame);
@@ -141,6 +144,36 @@ void VXScrollingCanvas::ScrollTo(int kind, int value) {
     }
     // The bar shows what the content did, whether or not it moved.
     UpdateScrollBars();
+}
+
+void VXScrollingCanvas::wheelEvent(QWheelEvent* event) {
+    double dx = 0.0;
+    double dy = 0.0;
+    if (!event->pixelDelta().isNull()) {
+        dx = event->pixelDelta().x();
+        dy = event->pixelDelta().y();
+    } else {
+        const double perNotch = QApplication::wheelScrollLines() * WheelLine / 120.0;
+        dx = event->angleDelta().x() * perNotch;
+        dy = event->angleDelta().y() * perNotch;
+    }
+    if ((event->modifiers() & Qt::ShiftModifier) && dx == 0.0)
+        std::swap(dx, dy);
+    dx += wheelRestX;
+    dy += wheelRestY;
+    const int x = static_cast<int>(std::trunc(dx));
+    const int y = static_cast<int>(std::trunc(dy));
+    wheelRestX = dx - x;
+    wheelRestY = dy - y;
+    // Positive deltas turn the wheel away from the user: the view goes up
+    // or left, so the content moves down or right.
+    if (x != 0)
+        ScrollTo(0, contentLeft + x);
+    if (y != 0)
+        ScrollTo(1, contentTop + y);
+    if (x != 0 || y != 0)
+        ContentChanged();
+    event->accept();
 }
 
 void VXScrollingCanvas::AdjustToClient() {

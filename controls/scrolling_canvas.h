@@ -52,6 +52,9 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
 
+    // Pixels per wheel line; a notch scrolls the desktop's number of lines.
+    static constexpr int WheelLine = 20;
+
     // Stores the extent, widened to cover the client area, and shows the
     // scroll bars it needs.
     void SetExtent(int left, int top, int right, int bottom);
@@ -68,6 +71,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    // A touchpad scrolls by its own pixel distance; Shift turns an up-down
+    // wheel into a sideways one.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void ScrollBarAction(int kind, int action);
@@ -80,4 +86,7 @@ private:
     // Set while the canvas itself changes the bars, whose signals then are
     // not scroll requests from the user.
     int updatingBars = 0;
+    // Parts of a pixel left over from wheels finer than a notch.
+    double wheelRestX = 0.0;
+    double wheelRestY = 0.0;
 };

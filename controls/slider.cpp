@@ -159,6 +159,7 @@ void VXDWSlider::mousePressEvent(QMouseEvent* event) {
         return;
     lastMouse = event->position().toPoint();
     pressed = true;
+    trackClick = !ThumbRect().contains(lastMouse);
     update();
 }
 
@@ -168,6 +169,8 @@ void VXDWSlider::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     const int d = Vertical() ? lastMouse.y() - point.y() : point.x() - lastMouse.x();
     lastMouse = point;
+    if (d != 0)
+        trackClick = false;
     const double speed = (event->modifiers() & Qt::ShiftModifier) ? 0.1 : 1.0;
     const int oldPixel = ThumbOffset(position);
     const double travel = std::max(1, Length() - 11);
@@ -181,5 +184,16 @@ void VXDWSlider::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     pressed = false;
+    if (trackClick) {
+        // The thumb's middle comes to the pointer. Only a click does this:
+        // a press that moves drags the thumb from where it is.
+        trackClick = false;
+        const QPoint point = event->position().toPoint();
+        const int along = Vertical() ? point.y() : point.x();
+        const double travel = std::max(1, Length() - 11);
+        const double p = std::clamp((along - ThumbLength / 2) / travel, 0.0, 1.0);
+        position = Vertical() ? 1.0 - p : p;
+        emit OnChange(Value());
+    }
     update();
 }

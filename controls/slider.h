@@ -2,7 +2,8 @@
 
 // A slider with one thumb. Position 1 is at the top of a vertical slider and
 // at the right of a horizontal one; dragging moves the thumb pixel for pixel,
-// or ten times slower with Shift held.
+// or ten times slower with Shift held. A click on the track away from the
+// thumb moves the thumb there.
 
 #include <QPixmap>
 #include <QPoint>
@@ -76,6 +77,8 @@ private:
     std::vector<double> ticks;
     QPoint lastMouse;
     bool pressed = false;
+    // A press on the track that has not moved yet.
+    bool trackClick = false;
     // Rebuilt when the size, orientation or palette changes.
     QPixmap thumbNormal;
     QPixmap thumbPressed;

@@ -7,9 +7,9 @@
 
 #include "contraptions/generators/test_signal_generator.h"
 #include "controls/knob.h"
+#include "controls/validated_edit.h"
 #include "framework/contraption.h"
 #include "framework/contraption_factory.h"
-#include "framework/message_box.h"
 
 TTestSignalGeneratorForm::TTestSignalGeneratorForm(TQuorlingContraption& c)
     : TContraptionForm(&c, QStringLiteral("Test Signal Generator"), 1002, 176, 96),
@@ -30,6 +30,7 @@ TTestSignalGeneratorForm::TTestSignalGeneratorForm(TQuorlingContraption& c)
     FrequencyComboBox->setInsertPolicy(QComboBox::NoInsert);
     FrequencyComboBox->setEditText(QStringLiteral("440"));
     FrequencyComboBox->setGeometry(10, 68, 72, 20);
+    frequencyCheck = new VXValidatedEdit(FrequencyComboBox->lineEdit());
     auto* hz = new QLabel(QStringLiteral("(Hz)"), Client());
     hz->setGeometry(86, 71, 30, 14);
 
@@ -69,24 +70,9 @@ void TTestSignalGeneratorForm::SineRadioButtonClick() {
 }
 
 void TTestSignalGeneratorForm::FrequencyComboBoxChange(const QString& text) {
-    if (text.isEmpty())
-        return;
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok) {
-        ShowMessage(
-            QStringLiteral("'%1' is not a valid floating point value.").arg(text).toStdString());
-        return;
-    }
-    QPalette pal = FrequencyComboBox->lineEdit()->palette();
-    if (value < 20.0 || value > 20000.0) {
-        pal.setColor(QPalette::Text, palette().color(QPalette::Disabled, QPalette::Text));
-        FrequencyComboBox->lineEdit()->setPalette(pal);
-        return;
-    }
-    pal.setColor(QPalette::Text, palette().color(QPalette::Active, QPalette::Text));
-    FrequencyComboBox->lineEdit()->setPalette(pal);
-    generator->frequency.SetValue(value);
+    if (const std::optional<double> value =
+            frequencyCheck->CheckFloat(text, 20.0, 20000.0, QStringLiteral("20 ... 20000 Hz")))
+        generator->frequency.SetValue(*value);
 }
 
 void TTestSignalGeneratorForm::VolumeKnobChange(double value) {

@@ -8,6 +8,7 @@
 class QComboBox;
 class QRadioButton;
 class VXDWKnob;
+class VXValidatedEdit;
 class ODTestSignalGenerator;
 
 class TTestSignalGeneratorForm : public TContraptionForm {
@@ -28,6 +29,7 @@ public:
 
 private:
     ODTestSignalGenerator* generator;
+    VXValidatedEdit* frequencyCheck = nullptr;
 };
 
 // Attaches the window to the "TestGen" maker.

@@ -1,6 +1,8 @@
 #include "contraptions/mixing/mixer_windows.h"
 
 #include <QLabel>
+#include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "contraptions/mixing/mixers.h"
@@ -29,6 +31,15 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, QRe
     label->setAlignment(align | Qt::AlignVCenter);
     label->setGeometry(r);
     return label;
+}
+
+// Pan 0 is fully left, 1 fully right: the readout says which side and how
+// far, in percent of the way from the centre.
+QString PanText(double pan) {
+    const int percent = static_cast<int>(std::lround((pan - 0.5) * 200.0));
+    if (percent == 0)
+        return QStringLiteral("C");
+    return (percent < 0 ? QStringLiteral("L %1") : QStringLiteral("R %1")).arg(std::abs(percent));
 }
 
 template <class Mixer> int ChannelCount(Mixer* mixer) {
@@ -145,14 +156,20 @@ void TMonoMixerForm::MasterKnobChange(double value) {
 TPanPotMixerForm::TPanPotMixerForm(TQuorlingContraption& c)
     : TContraptionForm(&c, QStringLiteral("PMixer"), 1015, 140, 103),
       mixer(dynamic_cast<ODPanPotMixer*>(c.processor)) {
-    MakeLabel(Client(), "PanLabel", QStringLiteral("Pan:"), {2, 21, 40, 13}, Qt::AlignLeft);
-    MakeLabel(Client(), "GainLabel", QStringLiteral("Gain:"), {2, 61, 40, 13}, Qt::AlignLeft);
-    MasterKnob = MakeKnob(Client(), "MasterKnob", 30, 65, 0);
-    MakeLabel(Client(), "MasterLabel", QStringLiteral("Master"), {25, 51, 45, 13},
+    // The row names stand left of their rows, level with the knobs; the
+    // knobs leave them room, so that "Gain:" does not run into the master
+    // knob and its label.
+    constexpr int rowNames = 10;
+    MakeLabel(Client(), "PanLabel", QStringLiteral("Pan:"), {2, 36, 36, 13}, Qt::AlignLeft);
+    MakeLabel(Client(), "GainLabel", QStringLiteral("Gain:"), {2, 76, 36, 13}, Qt::AlignLeft);
+    MasterKnob = MakeKnob(Client(), "MasterKnob", 30 + rowNames, 65, 0);
+    MakeLabel(Client(), "MasterLabel", QStringLiteral("Master"), {25 + rowNames, 51, 45, 13},
               Qt::AlignHCenter);
-    Knob1 = MakeKnob(Client(), "Knob1", 75, 25, 0);
-    Knob2 = MakeKnob(Client(), "Knob2", 75, 65, 0);
-    Label1 = MakeLabel(Client(), "Label1", QStringLiteral("1"), {60, 21, 14, 13}, Qt::AlignRight);
+    Knob1 = MakeKnob(Client(), "Knob1", 75 + rowNames, 25, 0);
+    Knob1->SetFormatter(PanText);
+    Knob2 = MakeKnob(Client(), "Knob2", 75 + rowNames, 65, 0);
+    Label1 = MakeLabel(Client(), "Label1", QStringLiteral("1"), {60 + rowNames, 21, 14, 13},
+                       Qt::AlignRight);
     panKnobs.push_back(Knob1);
     gainKnobs.push_back(Knob2);
     connect(MasterKnob, &VXDWKnob::OnChange, this, &TPanPotMixerForm::MasterKnobChange);
@@ -163,6 +180,7 @@ TPanPotMixerForm::TPanPotMixerForm(TQuorlingContraption& c)
         VXDWKnob* pan = MakeKnob(Client(), QStringLiteral("Knob1_%1").arg(k),
                                  Knob1->x() + kSpacing * k, Knob1->y(), k);
         connect(pan, &VXDWKnob::OnChange, this, &TPanPotMixerForm::Knob1Change);
+        pan->SetFormatter(PanText);
         panKnobs.push_back(pan);
         VXDWKnob* gain = MakeKnob(Client(), QStringLiteral("Knob2_%1").arg(k),
                                   Knob2->x() + kSpacing * k, Knob2->y(), k);

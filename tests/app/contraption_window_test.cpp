@@ -1,10 +1,16 @@
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "app/contraption_form.h"
@@ -209,6 +215,190 @@ TEST(ContraptionWindowTest, TestGeneratorControls) {
     EXPECT_TRUE(noise->isChecked());
     EXPECT_DOUBLE_EQ(form->findChild<VXDWKnob*>("VolumeKnob")->Value(), 0.25);
     form->grab().save(ScreenshotPath("window_testgen"));
+}
+
+TEST(ContraptionWindowTest, AWrongCharacterInTheFrequencyIsShownInTheFieldNotInABox) {
+    TWindowFixture f;
+    TQuorlingContraption* gen = f.Create("TestGen", {30, 30});
+    f.DoubleClick(gen);
+    TContraptionForm* form = FormOf(gen);
+    auto* generator = static_cast<ODTestSignalGenerator*>(gen->processor);
+    QLineEdit* edit = form->findChild<QComboBox*>("FrequencyComboBox")->lineEdit();
+    QApplication::setActiveWindow(f.form.get());
+    edit->setFocus();
+    edit->selectAll();
+    const QColor normal = form->palette().color(QPalette::Active, QPalette::Text);
+    const QColor grey = form->palette().color(QPalette::Disabled, QPalette::Text);
+    enum Mark { Normal, Grey, Red };
+    const struct {
+        const char* keys; // typed after the previous step's text
+        const char* text;
+        double frequency;
+        Mark mark;
+        const char* tip; // empty: none
+    } steps[] = {
+        {"5", "5", 440.0, Grey, "20 ... 20000 Hz"},
+        {"5", "55", 55.0, Normal, ""},
+        {"x", "55x", 55.0, Red, "'55x' is not a valid floating point value."},
+        {"0", "55x0", 55.0, Red, "'55x0' is not a valid floating point value."},
+        {"\b\b0", "550", 550.0, Normal, ""},
+        // On the way, "55" is taken again.
+        {"\b\b\bnan", "nan", 55.0, Red, "'nan' is not a valid floating point value."},
+    };
+    for (const auto& s : steps) {
+        for (const char* k = s.keys; *k != '\0'; ++k) {
+            if (*k == '\b')
+                QTest::keyClick(edit, Qt::Key_Backspace);
+            else
+                QTest::keyClick(edit, *k);
+        }
+        // No message box took the keys: they all reached the field.
+        EXPECT_TRUE(f.messages.said.empty()) << s.text;
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << s.text;
+        EXPECT_EQ(edit->text(), s.text);
+        EXPECT_TRUE(edit->hasFocus()) << s.text;
+        EXPECT_EQ(generator->frequency.Value(), s.frequency) << s.text;
+        EXPECT_EQ(edit->toolTip(), s.tip) << s.text;
+        const QColor colour = edit->palette().color(QPalette::Text);
+        switch (s.mark) {
+        case Normal:
+            EXPECT_EQ(colour, normal) << s.text;
+            break;
+        case Grey:
+            EXPECT_EQ(colour, grey) << s.text;
+            break;
+        case Red:
+            EXPECT_TRUE(colour != normal && colour != grey && colour.red() > 150) << s.text;
+            break;
+        }
+    }
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, "4x");
+    form->grab().save(ScreenshotPath("window_testgen_refused"));
+}
+
+TEST(ContraptionWindowTest, TheWheelAndKeysOnAKnobCountAsAClickInTheWindow) {
+    TWindowFixture f;
+    TQuorlingContraption* gen = f.Create("TestGen", {30, 30});
+    f.DoubleClick(gen);
+    TContraptionForm* form = FormOf(gen);
+    auto* generator = static_cast<ODTestSignalGenerator*>(gen->processor);
+    auto* knob = form->findChild<VXDWKnob*>("VolumeKnob");
+    const struct {
+        const char* what;
+        std::function<void()> gesture;
+        double amplitude;
+    } cases[] = {
+        {"a wheel notch",
+         [knob] {
+             QWheelEvent e(QPointF(17, 17), knob->mapToGlobal(QPointF(17, 17)), {}, {0, 120},
+                           Qt::NoButton, {}, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(knob, &e);
+         },
+         0.02},
+        {"Page Up", [knob] { QTest::keyClick(knob, Qt::Key_PageUp); }, 0.12},
+    };
+    for (const auto& c : cases) {
+        gen->currentPreset = 2;
+        form->UpdatePresetCaption();
+        f.form->document->ClearModified();
+        c.gesture();
+        EXPECT_NEAR(generator->amplitude.Value(), c.amplitude, 1e-12) << c.what;
+        EXPECT_EQ(form->ODPresetPanel->text(), "--") << c.what;
+        f.form->document->UpdateModified();
+        EXPECT_TRUE(f.form->document->modified) << c.what;
+    }
+    // Moving on with Tab changes nothing.
+    gen->currentPreset = 2;
+    form->UpdatePresetCaption();
+    QTest::keyClick(knob, Qt::Key_Tab);
+    EXPECT_EQ(form->ODPresetPanel->text(), "3");
+}
+
+TEST(ContraptionWindowTest, ThePresetButtonAndMenuSayHowToStoreAndRecall) {
+    TWindowFixture f;
+    TQuorlingContraption* gen = f.Create("TestGen", {30, 30});
+    f.DoubleClick(gen);
+    TContraptionForm* form = FormOf(gen);
+    const QString tip = form->ODPresetPanel->toolTip();
+    EXPECT_TRUE(tip.contains("right-click")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("store")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("recall")) << tip.toStdString();
+
+    gen->StorePreset(1);
+    QString stored, empty, outside;
+    WithPresetMenu(form, [&](TPresetMenuForm& menu) {
+        QTest::mouseMove(&menu, menu.CellRect(2).center());
+        stored = menu.toolTip();
+        QTest::mouseMove(&menu, menu.CellRect(5).center());
+        empty = menu.toolTip();
+        QTest::mouseMove(&menu, QPoint(1, 1));
+        outside = menu.toolTip();
+        menu.hide();
+    });
+    EXPECT_TRUE(stored.startsWith("Slot 2: click to recall")) << stored.toStdString();
+    EXPECT_TRUE(stored.contains("right-click")) << stored.toStdString();
+    EXPECT_TRUE(empty.startsWith("Slot 5 is empty: right-click to store")) << empty.toStdString();
+    EXPECT_TRUE(outside.isEmpty()) << outside.toStdString();
+}
+
+TEST(ContraptionWindowTest, NoLabelRunsIntoAnotherLabelOrAKnob) {
+    // Each text where the label draws it, at least 3 pixels from the next
+    // text and 1 pixel from each knob's round face.
+    const auto textRect = [](const QLabel* label) {
+        const QFontMetrics fm(label->font());
+        const QRect r =
+            QStyle::alignedRect(Qt::LeftToRight, label->alignment(),
+                                fm.size(Qt::TextSingleLine, label->text()), label->contentsRect());
+        return r.translated(label->pos());
+    };
+    TWindowFixture f;
+    int y = 20;
+    for (const char* type : {"TestGen", "S2Mixer", "M4Mixer", "P2Mixer", "P3Mixer", "Crossfader"}) {
+        TQuorlingContraption* c = f.Create(type, {20, y});
+        y += 40;
+        f.DoubleClick(c);
+        TContraptionForm* form = FormOf(c);
+        ASSERT_NE(form, nullptr) << type;
+        std::vector<std::pair<QString, QRect>> texts;
+        for (QLabel* label : form->Client()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            if (label->isVisible() && !label->text().isEmpty())
+                texts.emplace_back(label->text(), textRect(label));
+        for (size_t i = 0; i < texts.size(); ++i)
+            for (size_t j = i + 1; j < texts.size(); ++j)
+                EXPECT_FALSE(texts[i].second.adjusted(-2, -2, 2, 2).intersects(texts[j].second))
+                    << type << ": \"" << texts[i].first.toStdString() << "\" and \""
+                    << texts[j].first.toStdString() << "\"";
+        for (VXDWKnob* knob : form->findChildren<VXDWKnob*>()) {
+            const QRect face = knob->FaceRect().translated(knob->pos());
+            const QPointF centre = QRectF(face).center();
+            const double radius = face.width() / 2.0;
+            for (const auto& [text, r] : texts) {
+                const double nx = std::clamp(centre.x(), double(r.left()), double(r.right() + 1));
+                const double ny = std::clamp(centre.y(), double(r.top()), double(r.bottom() + 1));
+                EXPECT_GE(std::hypot(centre.x() - nx, centre.y() - ny), radius + 1.0)
+                    << type << ": \"" << text.toStdString() << "\" and "
+                    << knob->objectName().toStdString();
+            }
+        }
+        form->grab().save(ScreenshotPath(QStringLiteral("layout_") + type));
+        form->CloseForm();
+    }
+}
+
+TEST(ContraptionWindowTest, AClickOnTheCrossfadersTrackMovesTheFade) {
+    TWindowFixture f;
+    TQuorlingContraption* x = f.Create("Crossfader", {120, 30});
+    f.DoubleClick(x);
+    auto* crossfader = static_cast<ODCrossfader*>(x->processor);
+    auto* fader = FormOf(x)->findChild<VXDWSlider*>("Fader");
+    ASSERT_EQ(crossfader->fade.Value(), 0.0);
+    // The thumb's middle goes to the click: 3/4 of the way along.
+    const int travel = fader->width() - 11;
+    const QPoint at(5 + travel * 3 / 4, fader->height() / 2);
+    QTest::mouseClick(fader, Qt::LeftButton, {}, at);
+    EXPECT_NEAR(crossfader->fade.Value(), double(travel * 3 / 4) / travel, 1e-12);
+    EXPECT_EQ(fader->ThumbRect().left() + 5, at.x());
 }
 
 TEST(ContraptionWindowTest, MixerWindowsHaveAKnobPerChannelBoundToTheProperties) {

@@ -596,4 +596,23 @@ TEST(MainWindowTest, TheTransportIsReachableOnANarrowWindow) {
     f.form->grab().save(ScreenshotPath("main_window_narrow_transport"));
 }
 
+// A wrong character in the tempo is shown in the field; no box takes the
+// keyboard away, and the tempo stays.
+TEST(MainWindowTest, AWrongCharacterInTheTempoStaysInTheField) {
+    TWindowFixture f;
+    QLineEdit* edit = f.form->TempoEdit;
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "9x");
+    EXPECT_TRUE(f.messages.said.empty());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->toolTip(), "'9x' is not a valid integer value.");
+    EXPECT_EQ(f.form->Tempo(), 9);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, "0");
+    EXPECT_EQ(f.form->Tempo(), 90);
+    EXPECT_EQ(edit->toolTip(), "Tempo (bpm)");
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QWidget>
 
 inline void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
@@ -19,4 +20,13 @@ inline void Drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers modif
     SendMouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, modifiers);
     SendMouse(w, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, modifiers);
     SendMouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, modifiers);
+}
+
+// A wheel turn over `at`: `angle` in eighths of a degree (120 a notch), and
+// the pixel distance a touchpad reports (none for a mouse wheel).
+inline void SendWheel(QWidget* w, QPoint at, QPoint angle, QPoint pixels = {},
+                      Qt::KeyboardModifiers modifiers = {}) {
+    QWheelEvent e(QPointF(at), w->mapToGlobal(QPointF(at)), pixels, angle, Qt::NoButton, modifiers,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "controls/patcher_panel.h"
+#include "events.h"
 
 namespace {
 
@@ -451,6 +452,42 @@ TEST_F(PatcherTest, ScrollingMovesTheContent) {
     far->SetLeft(100);
     panel->UpdateExtent();
     EXPECT_FALSE(bar->isVisible());
+}
+
+TEST_F(PatcherTest, TheWheelScrollsLinesAndShiftScrollsSideways) {
+    const int notch = QApplication::wheelScrollLines() * VXScrollingCanvas::WheelLine;
+    ASSERT_GT(notch, 8);
+    struct Case {
+        const char* what;
+        std::vector<QPoint> angles; // one wheel event each
+        QPoint pixels;              // a touchpad's distance, with the first
+        Qt::KeyboardModifiers modifiers;
+        QPoint moved; // of the content
+    };
+    const Case cases[] = {
+        {"a notch down", {{0, -120}}, {}, {}, {0, -notch}},
+        {"a notch down and back up", {{0, -120}, {0, 120}}, {}, {}, {0, 0}},
+        {"two halves of a fine wheel", {{0, -60}, {0, -60}}, {}, {}, {0, -notch}},
+        {"a sideways notch", {{-120, 0}}, {}, {}, {-notch, 0}},
+        {"Shift turns down into right", {{0, -120}}, {}, Qt::ShiftModifier, {-notch, 0}},
+        {"a touchpad's own pixels", {{0, -14}}, {-3, -7}, {}, {-3, -7}},
+        {"up at the top stays", {{0, 120}}, {}, {}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        panel->setGeometry(0, 0, 200, 150);
+        panel->Clear();
+        // The content starts 3 pixels before the first node: at 0, so that
+        // scrolling back ends where it began.
+        VXPatcherNode* node = panel->AddNode(3, 3, "Near", 1, 1, nullptr);
+        panel->AddNode(600, 600, "Far", 1, 1, nullptr);
+        panel->UpdateExtent();
+        const QPoint before(node->bounds.left, node->bounds.top);
+        for (size_t i = 0; i < c.angles.size(); ++i)
+            SendWheel(View(), {100, 70}, c.angles[i], i == 0 ? c.pixels : QPoint(), c.modifiers);
+        EXPECT_EQ(QPoint(node->bounds.left, node->bounds.top) - before, c.moved) << c.what;
+        EXPECT_EQ(panel->horizontalScrollBar()->value(), -panel->contentLeft) << c.what;
+        EXPECT_EQ(panel->verticalScrollBar()->value(), -panel->contentTop) << c.what;
+    }
 }
 
 TEST_F(PatcherTest, ClearAndDestructionRaiseTheDeletionSignals) {

@@ -11,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
@@ -26,6 +27,7 @@
 #include "controls/piano_notes.h"
 #include "controls/range_slider.h"
 #include "controls/slider.h"
+#include "controls/validated_edit.h"
 
 namespace {
 
@@ -184,6 +186,19 @@ public:
         rate->SetMax(100);
         rate->SetScale(scLogarithmic);
         rate->SetValue(1);
+        // Number fields as the windows mark them: taken, out of range, not
+        // a number.
+        Caption(sliders, "Fields:", 128, 164, 90);
+        int fieldX = 218;
+        for (const char* text : {"440", "19", "4x"}) {
+            auto* field = new QLineEdit(sliders);
+            field->setGeometry(fieldX, 160, 44, 22);
+            auto* check = new VXValidatedEdit(field);
+            connect(field, &QLineEdit::textChanged, check,
+                    [check](const QString& t) { check->CheckFloat(t, 20.0, 20000.0); });
+            field->setText(QString::fromLatin1(text));
+            fieldX += 48;
+        }
 
         // Meters: the main window's stereo pair, a 13-segment pair lit at
         // 1.0, 0.25 and 0.001, a horizontal one and a disabled one.
@@ -271,6 +286,9 @@ QPalette DarkPalette() {
     p.setColor(QPalette::Shadow, QColor(10, 10, 10));
     p.setColor(QPalette::Highlight, QColor(42, 130, 218));
     p.setColor(QPalette::HighlightedText, Qt::white);
+    // Greyed text, as a dark desktop theme has it.
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(128, 128, 132));
     return p;
 }
 
