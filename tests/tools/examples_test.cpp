@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "host/wave_out_file.h"
+#include "support/signal_analysis.h"
 
 namespace fs = std::filesystem;
 
@@ -50,23 +51,12 @@ Stereo Render(const std::string& document, int bars) {
     return s;
 }
 
-// Power of one frequency over the samples from `from` on (Goertzel).
 double Power(const std::vector<float>& x, double hz, size_t from) {
-    const double w = 2.0 * M_PI * hz / 44100.0, c = 2.0 * std::cos(w);
-    double s1 = 0.0, s2 = 0.0;
-    for (size_t i = from; i < x.size(); ++i) {
-        const double s0 = x[i] + c * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return (s1 * s1 + s2 * s2 - c * s1 * s2) / static_cast<double>(x.size() - from);
+    return analysis::GoertzelPower(x, hz, from);
 }
 
 float Peak(const std::vector<float>& x, size_t from) {
-    float p = 0.0f;
-    for (size_t i = from; i < x.size(); ++i)
-        p = std::max(p, std::fabs(x[i]));
-    return p;
+    return analysis::Peak(x, from);
 }
 
 const size_t kSettled = 44100 / 4; // the generators' volume glides in over a few ms
