@@ -14,17 +14,15 @@ namespace {
 constexpr double kLevelDecay = 0.5952380952380952;
 
 // Why a file that did not probe as playable cannot be played.
-std::string ProblemOf(const std::string& name) {
+// Why a probed file cannot play, from what the probe saw: the file is not
+// opened again here (a FIFO would block the open).
+std::string ProblemOf(const std::string& name, const WaveFileInfo& info) {
     struct stat st {};
-    if (::stat(name.c_str(), &st) != 0)
-        return std::strerror(errno);
-    if (S_ISDIR(st.st_mode))
+    if (info.problem == WaveFileProblem::NotARegularFile && ::stat(name.c_str(), &st) == 0 &&
+        S_ISDIR(st.st_mode))
         return std::strerror(EISDIR);
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    if (f == nullptr)
-        return std::strerror(errno);
-    std::fclose(f);
-    return "not a 16-bit PCM WAV file";
+    const std::string text = WaveFileProblemText(info);
+    return text.empty() ? "not a 16-bit PCM WAV file" : text;
 }
 } // namespace
 
@@ -101,7 +99,7 @@ void ODSoundIn::OpenFile() {
     // must not offer to play it (a good file opened before included).
     if (!waveInfo.valid || waveInfo.sampleRate <= 0.0) {
         if (!name.empty())
-            fileProblem_ = waveInfo.valid ? "a WAV file without a sample rate" : ProblemOf(name);
+            fileProblem_ = waveInfo.valid ? "a WAV file without a sample rate" : ProblemOf(name, waveInfo);
         waveInfo.valid = false;
         active.SetValue(false);
         fileIsGood.SetValue(false);

@@ -1,9 +1,13 @@
 #include "signal/wave_file_info.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // A minimal RIFF walker: chunks are an id, a little-endian size and the
 // data, padded to an even length. Sizes are trusted only as far as the file
@@ -20,26 +24,59 @@ std::uint16_t Le16(const unsigned char* b) {
 
 class RiffFile {
 public:
-    explicit RiffFile(const std::string& name) : f_(std::fopen(name.c_str(), "rb")) {
-        if (f_ != nullptr && std::fseek(f_, 0, SEEK_END) == 0) {
-            const long size = std::ftell(f_);
-            fileSize_ = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+    // Looks before it opens and again at what it opened (the name may have
+    // been given to something else in between); O_NONBLOCK keeps even that
+    // open from waiting for a FIFO's writer.
+    explicit RiffFile(const std::string& name) {
+        struct stat st {};
+        if (::stat(name.c_str(), &st) != 0) {
+            error_ = errno;
+            return;
         }
+        if (!S_ISREG(st.st_mode)) {
+            special_ = true;
+            return;
+        }
+        fd_ = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0) {
+            error_ = errno;
+            return;
+        }
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            special_ = true;
+            ::close(fd_);
+            fd_ = -1;
+            return;
+        }
+        fileSize_ = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     }
     ~RiffFile() {
-        if (f_ != nullptr)
-            std::fclose(f_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     RiffFile(const RiffFile&) = delete;
     RiffFile& operator=(const RiffFile&) = delete;
 
-    bool IsOpen() const { return f_ != nullptr; }
+    bool IsOpen() const { return fd_ >= 0; }
+    bool IsSpecial() const { return special_; }
+    int Error() const { return error_; }
     std::uint64_t Size() const { return fileSize_; }
 
     bool ReadAt(std::uint64_t offset, void* out, size_t n) {
-        if (offset + n > fileSize_ || std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0)
+        if (offset + n > fileSize_)
             return false;
-        return std::fread(out, 1, n, f_) == n;
+        auto* p = static_cast<unsigned char*>(out);
+        while (n > 0) {
+            const ssize_t got = ::pread(fd_, p, n, static_cast<off_t>(offset));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            p += got;
+            n -= static_cast<size_t>(got);
+            offset += static_cast<std::uint64_t>(got);
+        }
+        return true;
     }
 
     // Looks for chunk `id` among the sub-chunks in [from, end). On success
@@ -61,7 +98,9 @@ public:
     }
 
 private:
-    std::FILE* f_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool special_ = false;
     std::uint64_t fileSize_ = 0;
 };
 
@@ -69,11 +108,18 @@ private:
 
 void ReadWaveFileInfo(const std::string& fileName, WaveFileInfo& info) {
     info.valid = false;
+    info.systemError = 0;
+    info.problem = WaveFileProblem::NoName;
     if (fileName.empty())
         return;
     RiffFile file(fileName);
-    if (!file.IsOpen())
+    if (!file.IsOpen()) {
+        info.problem =
+            file.IsSpecial() ? WaveFileProblem::NotARegularFile : WaveFileProblem::CannotOpen;
+        info.systemError = file.Error();
         return;
+    }
+    info.problem = WaveFileProblem::NotPcm16Wave;
     unsigned char riff[12];
     if (!file.ReadAt(0, riff, 12) || std::memcmp(riff, "RIFF", 4) != 0 ||
         std::memcmp(riff + 8, "WAVE", 4) != 0)
@@ -91,9 +137,14 @@ void ReadWaveFileInfo(const std::string& fileName, WaveFileInfo& info) {
     const std::uint16_t channels = Le16(fmt + 2);
     const std::uint32_t rate = Le32(fmt + 4);
     const std::uint16_t bits = Le16(fmt + 14);
-    // A file without channels has no frames to count.
-    if (formatTag != 1 || bits != 16 || channels == 0)
+    if (formatTag != 1 || bits != 16)
         return;
+    // A file without channels has no frames to count.
+    if (channels == 0 || channels > WaveFileMaxChannels) {
+        info.channels = channels;
+        info.problem = WaveFileProblem::BadChannelCount;
+        return;
+    }
 
     const std::uint64_t afterFmt = fmtAt + fmtSize + (fmtSize & 1);
     std::uint64_t dataAt = 0, dataSize = 0;
@@ -103,5 +154,25 @@ void ReadWaveFileInfo(const std::string& fileName, WaveFileInfo& info) {
     info.channels = channels;
     info.frames = static_cast<unsigned>(dataSize / (channels * 2u));
     info.dataOffset = static_cast<unsigned>(dataAt);
+    info.problem = WaveFileProblem::None;
     info.valid = true;
+}
+
+std::string WaveFileProblemText(const WaveFileInfo& info) {
+    switch (info.problem) {
+    case WaveFileProblem::None:
+        return "";
+    case WaveFileProblem::NoName:
+        return "no file name";
+    case WaveFileProblem::CannotOpen:
+        return std::strerror(info.systemError);
+    case WaveFileProblem::NotARegularFile:
+        return "not a regular file";
+    case WaveFileProblem::NotPcm16Wave:
+        return "not a 16-bit PCM WAV file";
+    case WaveFileProblem::BadChannelCount:
+        return "a WAV file with " + std::to_string(info.channels) + " channels (at most " +
+               std::to_string(WaveFileMaxChannels) + " can be read)";
+    }
+    return "";
 }

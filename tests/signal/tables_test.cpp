@@ -1,9 +1,16 @@
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -263,6 +270,91 @@ TEST_F(WaveFiles, LoadWaveConvertsMonoAndStereoAndSilencesTheRest) {
         u.LoadWave(path);
         EXPECT_EQ(u.data[0], before) << path;
     }
+}
+
+
+TEST_F(WaveFiles, ProbeSaysWhyItRefusesAFile) {
+    const std::vector<int> samples(2 * 8, 100);
+    struct Case {
+        const char* name;
+        std::string path;
+        WaveFileProblem problem;
+    };
+    const Case cases[] = {
+        {"empty name", "", WaveFileProblem::NoName},
+        {"missing file", (dir / "none.wav").string(), WaveFileProblem::CannotOpen},
+        {"directory", dir.string(), WaveFileProblem::NotARegularFile},
+        {"8 bits", Write("b8.wav", {{"fmt ", Fmt(1, 1, 44100, 8)}, {"data", Samples({1})}}),
+         WaveFileProblem::NotPcm16Wave},
+        {"no data", Write("nodata.wav", {{"fmt ", Fmt(1, 1, 44100, 16)}}),
+         WaveFileProblem::NotPcm16Wave},
+        {"no channels", Write("ch0.wav", {{"fmt ", Fmt(1, 0, 44100, 16)}, {"data", Samples({1})}}),
+         WaveFileProblem::BadChannelCount},
+        // More channels than samples in a reader's half buffer: not one
+        // frame would fit, and playback never moved on.
+        {"65535 channels",
+         Write("wide.wav", {{"fmt ", Fmt(1, 65535, 44100, 16)}, {"data", Samples(samples)}}),
+         WaveFileProblem::BadChannelCount},
+        {"9 channels",
+         Write("ch9.wav", {{"fmt ", Fmt(1, 9, 44100, 16)}, {"data", Samples(samples)}}),
+         WaveFileProblem::BadChannelCount},
+    };
+    for (const Case& c : cases) {
+        WaveFileInfo info;
+        info.valid = true;
+        ReadWaveFileInfo(c.path, info);
+        EXPECT_FALSE(info.valid) << c.name;
+        EXPECT_EQ(info.problem, c.problem) << c.name;
+        EXPECT_FALSE(WaveFileProblemText(info).empty()) << c.name;
+    }
+    WaveFileInfo missing;
+    ReadWaveFileInfo((dir / "none.wav").string(), missing);
+    EXPECT_EQ(missing.systemError, ENOENT);
+    WaveFileInfo wide;
+    ReadWaveFileInfo((dir / "wide.wav").string(), wide);
+    EXPECT_NE(WaveFileProblemText(wide).find("65535"), std::string::npos);
+
+    // Seven-one surround is the most that is read.
+    const std::string eight =
+        Write("ch8.wav", {{"fmt ", Fmt(1, 8, 44100, 16)}, {"data", Samples(samples)}});
+    WaveFileInfo info;
+    ReadWaveFileInfo(eight, info);
+    EXPECT_TRUE(info.valid);
+    EXPECT_EQ(info.problem, WaveFileProblem::None);
+    EXPECT_EQ(info.channels, 8);
+    EXPECT_EQ(info.frames, 2u);
+    EXPECT_EQ(WaveFileProblemText(info), "");
+}
+
+TEST_F(WaveFiles, ProbeOfAFifoNeitherWaitsForAWriterNorReadsIt) {
+    const std::string fifo = (dir / "pipe.wav").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Were the probe to open the FIFO for reading in the ordinary way, it
+    // would wait there for a writer. This one comes after a while, so that
+    // such a probe fails the test rather than hangs it.
+    std::atomic<bool> probed{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 100 && !probed; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!probed) {
+            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    WaveFileInfo info;
+    ReadWaveFileInfo(fifo, info);
+    probed = true;
+    writer.join();
+    EXPECT_FALSE(info.valid);
+    EXPECT_EQ(info.problem, WaveFileProblem::NotARegularFile);
+    EXPECT_EQ(WaveFileProblemText(info), "not a regular file");
+
+    MGFunctionTable table(4);
+    table.AddSine(1, 1, 90, 0);
+    const float before = table.data[0];
+    table.LoadWave(fifo);
+    EXPECT_EQ(table.data[0], before);
 }
 
 } // namespace
