@@ -1,5 +1,6 @@
 #include "platform/audio/null_audio.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -23,6 +24,12 @@ Clock::duration BufferDuration(const VXAudioBuffer& buffer) {
 // Consecutive buffers are timed back to back from the moment playing starts,
 // so the pace does not drift; when the queue runs dry, the clock starts
 // afresh with the next buffer, as a sound card restarts after an underrun.
+//
+// Running dry is an underrun (an overrun when recording): the clock reached
+// the moment to consume the next buffer and none was queued. The device
+// counts it, as the ALSA device counts its own, because the stream cannot
+// always see it: the buffer it is still filling is not back with it, so it
+// never finds all of its buffers returned at once.
 class NullDevice final : public VXAudioDevice {
 public:
     NullDevice(VXAudioDirection direction, VXAudioDoneCallback callback, void* instance)
@@ -96,7 +103,7 @@ public:
         return VXAudioOK;
     }
 
-    int TakeUnderruns() override { return 0; }
+    int TakeUnderruns() override { return underruns_.exchange(0, std::memory_order_acq_rel); }
 
 private:
     void Run() {
@@ -121,10 +128,14 @@ private:
             --count_;
             if (direction_ == VXAudioDirection::Input)
                 std::memset(done->data, 0, static_cast<size_t>(done->bytes));
-            if (count_ > 0)
+            if (count_ > 0) {
                 end_ += BufferDuration(*queue_[head_]);
-            else
+            } else {
                 timing_ = false;
+                // Counted before the buffer goes back, so that the stream,
+                // which asks once it has the buffer, learns of it at once.
+                underruns_.fetch_add(1, std::memory_order_acq_rel);
+            }
             lock.unlock();
             callback_(instance_);
             lock.lock();
@@ -146,6 +157,7 @@ private:
     bool closed_ = false;
     bool timing_ = false;
     Clock::time_point end_;
+    std::atomic<int> underruns_{0};
     std::thread thread_;
 };
 

@@ -118,4 +118,41 @@ TEST(NullAudio, ResetHandsBackWhatCloseRefusesToDrop) {
     EXPECT_EQ(device->Close(), VXAudioOK);
 }
 
+TEST(NullAudio, CountsRunningDryButNotAResetOrAQueueThatLasts) {
+    for (VXAudioDirection direction : {VXAudioDirection::Output, VXAudioDirection::Input}) {
+        VXNullAudioSystem system;
+        Completions done;
+        std::unique_ptr<VXAudioDevice> device;
+        ASSERT_EQ(system.Open(direction, "No audio device", 441, 4, &Completions::Done, &done,
+                              device),
+                  VXAudioOK);
+        // Three buffers of 10 ms, then one of 10 s that is still queued
+        // when the test looks.
+        Buffers shortOnes(3, 441, 0);
+        Buffers longOne(1, 441 * 1000, 0);
+        std::vector<VXAudioBuffer*> all;
+        for (VXAudioBuffer& b : shortOnes.headers)
+            all.push_back(&b);
+        all.push_back(&longOne.headers[0]);
+        for (VXAudioBuffer* b : all) {
+            ASSERT_EQ(device->Prepare(*b), VXAudioOK);
+            ASSERT_EQ(device->Queue(*b), VXAudioOK);
+        }
+        ASSERT_EQ(device->Restart(), VXAudioOK);
+        ASSERT_TRUE(done.WaitFor(3));
+        EXPECT_EQ(device->TakeUnderruns(), 0) << "sound was queued throughout";
+        ASSERT_EQ(device->Reset(), VXAudioOK);
+        EXPECT_EQ(device->TakeUnderruns(), 0) << "a reset is no underrun";
+
+        // One buffer and nothing after it: the moment to take the next one
+        // comes with none there.
+        ASSERT_EQ(device->Restart(), VXAudioOK);
+        ASSERT_EQ(device->Queue(shortOnes.headers[0]), VXAudioOK);
+        ASSERT_TRUE(done.WaitFor(5));
+        EXPECT_EQ(device->TakeUnderruns(), 1);
+        EXPECT_EQ(device->TakeUnderruns(), 0) << "taken";
+        EXPECT_EQ(device->Close(), VXAudioOK);
+    }
+}
+
 } // namespace
