@@ -1,6 +1,8 @@
 #include "contraptions/generators/test_signal_generator.h"
 
 #include <cmath>
+
+#include "signal/bounded.h"
 #include "signal/noise_seed.h"
 
 ODTestSignalGenerator::ODTestSignalGenerator() : MGSignalProcessor(nullptr, 0, 1) {
@@ -21,21 +23,19 @@ void ODTestSignalGenerator::InitPropertyInfo() {
 void ODTestSignalGenerator::SetRotation(float w) {
     sinW = static_cast<float>(std::sin(static_cast<double>(w)));
     cosW = static_cast<float>(std::cos(static_cast<double>(w)));
-    // An infinite frequency from a document would turn the point into NaN
-    // for good; hold it still instead.
-    if (!std::isfinite(sinW) || !std::isfinite(cosW)) {
-        sinW = 0.0f;
-        cosW = 1.0f;
-    }
 }
 
 void ODTestSignalGenerator::Process() {
     if (waveform.Value() == 1) {
         // The point carries on from where it is, so a new frequency
         // continues the phase without a jump.
-        if (frequency.TestAndClearChanged())
-            SetRotation(static_cast<float>(static_cast<float>(frequency.Value()) * 6.283185 /
-                                           MGSampleRate));
+        // Below the window's range the tone would stand still as a
+        // constant offset, and an infinite one would turn the point into
+        // NaN for good.
+        if (frequency.TestAndClearChanged()) {
+            const double f = MGBounded(frequency.Value(), MinFrequency, MaxFrequency, 440.0);
+            SetRotation(static_cast<float>(static_cast<float>(f) * 6.283185 / MGSampleRate));
+        }
         const float s = sinW, c = cosW;
         float px = x, py = y;
         for (int i = 0; i < MGBlockSize; ++i) {
@@ -64,6 +64,6 @@ void ODTestSignalGenerator::Process() {
         noise.Fill(output);
     }
     if (amplitude.TestAndClearChanged())
-        gain.SetTarget(static_cast<float>(amplitude.Value()));
+        gain.SetTarget(static_cast<float>(MGBounded(amplitude.Value(), 0.0, MaxAmplitude, 0.0)));
     gain.Apply(output, output);
 }

@@ -11,6 +11,12 @@
 
 class ODTestSignalGenerator : public MGSignalProcessor {
 public:
+    // What the window can set; anything else (from a document or a preset)
+    // is held to it when taken into use. NaN plays the defaults.
+    static constexpr double MaxAmplitude = 1.0;
+    static constexpr double MinFrequency = 20.0;
+    static constexpr double MaxFrequency = 20000.0;
+
     MGDoubleProperty amplitude{0.0};
     MGDoubleProperty frequency{440.0};
     // 1 plays the sine; any other value plays noise.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "signal/bounded.h"
+
 namespace {
 
 // A channel's gain for each frame of one block. The ramp takes one step per
@@ -47,6 +49,16 @@ void Apply(bool add, MGVInterp& ramp, const MGSignal& in, MGSignal& out) {
         ramp.Apply(in, out);
 }
 
+// Gains and pans as far as the knobs and a document can sensibly go (see
+// MGMaxPropertyGain); a NaN gain is silence, a NaN pan the centre.
+double Gain(const MGDoubleProperty& p) {
+    return MGBounded(p.Value(), 0.0, MGMaxPropertyGain, 0.0);
+}
+
+double Pan(const MGDoubleProperty& p) {
+    return MGBounded(p.Value(), 0.0, 1.0, 0.5);
+}
+
 } // namespace
 
 // Targets are recomputed for every channel, connected or not, whenever the
@@ -61,12 +73,12 @@ ODStereoMixer::ODStereoMixer(int channels) : MGSignalProcessor(nullptr, 2 * chan
 
 void ODStereoMixer::Mix(std::span<MGDoubleProperty> gains, std::span<MGVInterp> ramps) {
     const bool masterChanged = masterGain.TestAndClearChanged();
-    const double master = masterGain.Value();
+    const double master = Gain(masterGain);
     ownInputs.Keep(*this);
     bool first = true;
     for (size_t k = 0; k < gains.size(); ++k) {
         if (gains[k].TestAndClearChanged() || masterChanged)
-            ramps[k].SetTarget(master * gains[k].Value());
+            ramps[k].SetTarget(master * Gain(gains[k]));
         const int l = 2 * static_cast<int>(k), r = l + 1;
         const bool hasLeft = IsInletConnected(l), hasRight = IsInletConnected(r);
         if (!hasLeft && !hasRight)
@@ -91,12 +103,12 @@ ODMonoMixer::ODMonoMixer(int channels) : MGSignalProcessor(nullptr, channels, 1)
 
 void ODMonoMixer::Mix(std::span<MGDoubleProperty> gains, std::span<MGVInterp> ramps) {
     const bool masterChanged = masterGain.TestAndClearChanged();
-    const double master = masterGain.Value();
+    const double master = Gain(masterGain);
     ownInputs.Keep(*this);
     bool first = true;
     for (size_t k = 0; k < gains.size(); ++k) {
         if (gains[k].TestAndClearChanged() || masterChanged)
-            ramps[k].SetTarget(master * gains[k].Value());
+            ramps[k].SetTarget(master * Gain(gains[k]));
         const int inlet = static_cast<int>(k);
         if (!IsInletConnected(inlet))
             continue;
@@ -117,15 +129,15 @@ ODPanPotMixer::ODPanPotMixer(int channels) : MGSignalProcessor(nullptr, channels
 void ODPanPotMixer::Mix(std::span<MGDoubleProperty> gains, std::span<MGDoubleProperty> pans,
                         std::span<MGVInterp> leftRamps, std::span<MGVInterp> rightRamps) {
     const bool masterChanged = masterGain.TestAndClearChanged();
-    const double master = masterGain.Value();
+    const double master = Gain(masterGain);
     ownInputs.Keep(*this);
     bool first = true;
     for (size_t k = 0; k < gains.size(); ++k) {
         const bool gainChanged = gains[k].TestAndClearChanged();
         const bool panChanged = pans[k].TestAndClearChanged();
         if (gainChanged || panChanged || masterChanged) {
-            const double level = gains[k].Value() * master;
-            const double pan = pans[k].Value();
+            const double level = Gain(gains[k]) * master;
+            const double pan = Pan(pans[k]);
             leftRamps[k].SetTarget(panRange.Lookup(pan) * level);
             rightRamps[k].SetTarget(panRange.Lookup(1.0 - pan) * level);
         }

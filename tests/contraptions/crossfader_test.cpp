@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "contraptions/mixing/crossfader.h"
@@ -106,6 +108,35 @@ TEST_F(CrossfaderTest, AFadedOutGainBecomesExactlyZero) {
     for (int k = 0; k < 2; ++k)
         for (int i = 0; i < MGBlockSize; ++i)
             ASSERT_EQ(Out(fader, k)[i], 0.0f) << k << " " << i;
+}
+
+TEST_F(CrossfaderTest, HoldsGainsAndFadeFromADocumentToWhatTheyCanSensiblyBe) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    Feed({0, 1, 2, 3});
+    const struct {
+        double master, trimA, trimB, fade;
+        float left, right;
+    } cases[] = {
+        {1.0, 1e308, 1.0, 0.0, 4 * 0.25f, 4 * 0.5f},
+        {kInf, 1.0, 1.0, 0.0, 4 * 0.25f, 4 * 0.5f},
+        {kNaN, kNaN, 1.0, 0.0, 0.25f, 0.5f},
+        {1.0, -1e308, 1.0, 0.5, 0.125f, -0.75f},
+        {1.0, 1.0, 1.0, kNaN, 0.25f, 0.5f},
+        {1.0, 1.0, 1.0, 1e308, 0.125f, -0.75f},
+        {1.0, 1.0, 1.0, -kInf, 0.25f, 0.5f},
+    };
+    for (const auto& c : cases) {
+        fader.masterGain.SetValue(c.master);
+        fader.trimA.SetValue(c.trimA);
+        fader.trimB.SetValue(c.trimB);
+        fader.fade.SetValue(c.fade);
+        Settle();
+        EXPECT_NEAR(Left(), c.left, 4 * kSettled)
+            << c.master << " " << c.trimA << " " << c.trimB << " " << c.fade;
+        EXPECT_NEAR(Right(), c.right, 4 * kSettled)
+            << c.master << " " << c.trimA << " " << c.trimB << " " << c.fade;
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -217,6 +219,45 @@ TEST(Mixers, AnInletFedByItsOwnOutletReadsThePreviousBlock) {
             expected = 0.25f + 0.5f * expected;
             EXPECT_NEAR(patch.Output(0)[0], expected, 1e-6) << type << " block " << b;
         }
+    }
+}
+
+TEST(Mixers, HoldGainsAndPansFromADocumentToWhatTheyCanSensiblyBe) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        double gain, master, played;
+    } gains[] = {
+        {1e308, 1.0, 4.0}, {1.0, 1e308, 4.0}, {kInf, 1.0, 4.0}, {1e308, 1e308, 16.0},
+        {kNaN, 1.0, 0.0},  {1.0, kNaN, 0.0},  {-1.0, 1.0, 0.0}, {1.0, -kInf, 0.0},
+        // Loops in documents run a little above unity.
+        {1.3, 1.0, 1.3},
+    };
+    for (const char* type : {"S2Mixer", "P2Mixer", "M2Mixer"})
+        for (const auto& c : gains) {
+            MixerPatch patch(type);
+            for (int k = 0; k < patch.Processor().InletCount(); ++k)
+                patch.Feed(k, MGSignal(0.125f));
+            patch.Set("MasterGain", c.master);
+            patch.Set("Gain_0", c.gain);
+            patch.Run();
+            for (int k = 0; k < patch.Processor().OutletCount(); ++k)
+                EXPECT_FLOAT_EQ(patch.Output(k)[0], static_cast<float>(0.125 * c.played))
+                    << type << " gain " << c.gain << " master " << c.master;
+        }
+
+    const struct {
+        double pan, left, right;
+    } pans[] = {{kNaN, 1.0, 1.0}, {-kInf, 1.0, 0.0}, {1e308, 0.0, 1.0}};
+    for (const auto& c : pans) {
+        MixerPatch patch("P2Mixer");
+        patch.Feed(0, MGSignal(1.0f));
+        patch.Set("MasterGain", 1.0);
+        patch.Set("Gain_0", 1.0);
+        patch.Set("Pan_0", c.pan);
+        patch.Run();
+        EXPECT_NEAR(patch.Output(0)[0], c.left, 1e-4) << "pan " << c.pan;
+        EXPECT_NEAR(patch.Output(1)[0], c.right, 1e-4) << "pan " << c.pan;
     }
 }
 

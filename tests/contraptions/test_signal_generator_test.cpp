@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "contraptions/generators/test_signal_generator.h"
 #include "test_patch.h"
@@ -99,6 +100,47 @@ TEST_F(TestSignalGeneratorTest, EveryWaveformButOnePlaysNoiseInZeroToOne) {
         EXPECT_NEAR(sum / (blocks * MGBlockSize), 0.25, 0.01) << waveform;
         EXPECT_GE(lo, 0.0f) << waveform;
         EXPECT_LT(hi, 0.5f) << waveform;
+    }
+}
+
+TEST(TestSignalGeneratorBounds, AmplitudeAndFrequencyAreHeldToTheWindowsRange) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        double amplitude;
+        double frequency;
+        double playedAmplitude;
+        double playedFrequency;
+    } cases[] = {
+        {1e308, 1e308, 1.0, 20000.0}, {kInf, kInf, 1.0, 20000.0},
+        {-1e308, -1e308, 0.0, 20.0},  {-kInf, 0.0, 0.0, 20.0},
+        {kNaN, kNaN, 0.0, 440.0},     {2.0, 19.0, 1.0, 20.0},
+        {0.5, 20001.0, 0.5, 20000.0}, {0.25, 1000.0, 0.25, 1000.0},
+    };
+    for (const auto& c : cases) {
+        TestPatch patch;
+        ODTestSignalGenerator& gen = patch.Add<ODTestSignalGenerator>();
+        patch.Listen(gen);
+        gen.amplitude.SetValue(c.amplitude);
+        gen.frequency.SetValue(c.frequency);
+        patch.Run(200); // the gain has settled
+        // The same tone set within range turns the point by the same angle.
+        TestPatch reference;
+        ODTestSignalGenerator& expected = reference.Add<ODTestSignalGenerator>();
+        expected.frequency.SetValue(c.playedFrequency);
+        reference.Listen(expected);
+        reference.Run();
+        EXPECT_EQ(gen.sinW, expected.sinW) << c.frequency;
+        EXPECT_EQ(gen.cosW, expected.cosW) << c.frequency;
+        float peak = 0.0f;
+        for (int b = 0; b < 20; ++b) {
+            patch.Run();
+            for (float v : Out(gen, 0).samples) {
+                ASSERT_TRUE(std::isfinite(v)) << c.amplitude;
+                peak = std::max(peak, std::fabs(v));
+            }
+        }
+        EXPECT_NEAR(peak, c.playedAmplitude, 0.01) << c.amplitude;
     }
 }
 
