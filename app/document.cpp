@@ -24,6 +24,7 @@
 #include "framework/message_box.h"
 #include "host/audio_engine_module.h"
 #include "platform/files/atomic_file.h"
+#include "signal/context.h"
 #include "signal/pipe.h"
 
 namespace {
@@ -448,6 +449,8 @@ void ODDocument::ReadContraptions(std::istream& is, LineCounter& lines) {
 }
 
 void ODDocument::ReadConnections(std::istream& is) {
+    TGraphLock lock(engine);
+    MGDynSigContext::Batch batch(engine.context);
     for (;;) {
         const int c = is.get();
         if (c != '\t') {

@@ -6,6 +6,7 @@
 #include "framework/contraption_factory.h"
 #include "framework/contraption_window.h"
 #include "host/audio_engine_module.h"
+#include "signal/context.h"
 
 namespace {
 
@@ -46,20 +47,29 @@ void ODHeadlessDocumentView::AddPatcherNode(std::unique_ptr<TQuorlingContraption
 }
 
 void ODHeadlessDocumentView::AddPatcherConnection(const ODPatcherConnectionInfo& connection) {
-    std::erase_if(connections, [&](const ODPatcherConnectionInfo& c) {
-        return c.target == connection.target && c.inlet == connection.inlet;
-    });
+    const auto key = std::make_pair(connection.target, connection.inlet);
+    if (const auto it = connectionInto.find(key); it != connectionInto.end()) {
+        const std::size_t at = it->second;
+        connections.erase(connections.begin() + static_cast<std::ptrdiff_t>(at));
+        connectionInto.erase(it);
+        for (auto& [k, index] : connectionInto)
+            if (index > at)
+                --index;
+    }
+    connectionInto[key] = connections.size();
     connections.push_back(connection);
     patcherModified = true;
 }
 
 void ODHeadlessDocumentView::ClearPatcher() {
+    TGraphLock lock(engine);
+    MGDynSigContext::Batch batch(engine.context);
     // The engine's own processors (sound output and input) outlive their
     // contraptions, so their connections are undone explicitly.
     for (auto it = connections.rbegin(); it != connections.rend(); ++it)
         engine.DisconnectContraptions(it->source, it->outlet, it->target, it->inlet);
     connections.clear();
-    TGraphLock lock(engine);
+    connectionInto.clear();
     while (!nodes.empty())
         nodes.pop_back();
 }

@@ -6,6 +6,7 @@
 // of their position, so that loading and saving again keeps the layout a
 // document was written with.
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ public:
     int tempo = 120;
     std::vector<Node> nodes;
     std::vector<ODPatcherConnectionInfo> connections;
+    // Where in `connections` the connection into each (target, inlet) is.
+    std::map<std::pair<const TQuorlingContraption*, int>, std::size_t> connectionInto;
     bool patcherModified = false;
     int patcherPaneWidth = 180;
     bool patcherPaneVisible = true;

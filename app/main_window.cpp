@@ -54,6 +54,7 @@
 #include "host/audio_engine_module.h"
 #include "host/wave_errors.h"
 #include "platform/settings/settings_store.h"
+#include "signal/context.h"
 
 namespace {
 
@@ -1417,6 +1418,16 @@ void TMainForm::AddPatcherConnection(VXPatcherNode* source, int outlet, VXPatche
 }
 
 void TMainForm::ClearPatcher() {
+    // One reordering for the whole patch instead of one per connection.
+    // Only while the output is stopped (as every command that empties the
+    // patch does first): deleting the sound output would stop it, which
+    // must not happen under the lock.
+    std::optional<TGraphLock> lock;
+    std::optional<MGDynSigContext::Batch> batch;
+    if (!engine.AudioOutRunning()) {
+        lock.emplace(engine);
+        batch.emplace(engine.context);
+    }
     while (PatcherPanel->ConnectionCount() > 0)
         PatcherPanel->DeleteConnection(
             PatcherPanel->Connections(PatcherPanel->ConnectionCount() - 1));

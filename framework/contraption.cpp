@@ -14,11 +14,13 @@ TQuorlingContraption::TQuorlingContraption(TContraptionEngine* engine, TContrapt
     : engine(engine), maker(maker), processor(processor), ownsProcessor(ownsProcessor) {
     formState = std::make_unique<TContraptionFormState>(this, maker->factory->formParent);
     maker->NameContraption(*this, name);
+    maker->factory->IndexContraption(*this);
     for (auto& preset : presets)
         preset = std::make_unique<MGPreset>(&processor->propertyList);
 }
 
 TQuorlingContraption::~TQuorlingContraption() {
+    maker->factory->UnindexContraption(*this);
     maker->ReleaseName(*this);
     formState.reset();
     if (ownsProcessor)

@@ -24,7 +24,8 @@ public:
     std::unique_ptr<TContraptionFormState> formState;
     TContraptionMaker* const maker;
     // Unique among the contraptions of the patch as long as names come from
-    // the maker's naming scheme.
+    // the maker's naming scheme. Set once, by the maker: the factory keeps
+    // an index of live contraptions by name.
     std::string name;
     MGSignalProcessor* const processor;
     // False for contraptions that wrap a processor the engine owns.

@@ -30,10 +30,26 @@ TContraptionFactory::CreateContraption(std::string_view typeName, TContraptionEn
 }
 
 TQuorlingContraption* TContraptionFactory::FindContraption(std::string_view name) const {
-    for (TQuorlingContraption* contraption : contraptions)
-        if (contraption->name == name)
-            return contraption;
-    return nullptr;
+    const auto it = byName.find(name);
+    return it != byName.end() && !it->second.empty() ? it->second.front() : nullptr;
+}
+
+void TContraptionFactory::IndexContraption(TQuorlingContraption& contraption) {
+    auto it = byName.find(std::string_view(contraption.name));
+    if (it == byName.end())
+        it = byName.emplace(std::pmr::string(contraption.name, &indexPool),
+                            std::pmr::vector<TQuorlingContraption*>(&indexPool))
+                 .first;
+    it->second.push_back(&contraption);
+}
+
+void TContraptionFactory::UnindexContraption(TQuorlingContraption& contraption) {
+    const auto it = byName.find(std::string_view(contraption.name));
+    if (it == byName.end())
+        return;
+    std::erase(it->second, &contraption);
+    if (it->second.empty())
+        byName.erase(it);
 }
 
 TContraptionMaker* TContraptionFactory::Maker(int index) const {

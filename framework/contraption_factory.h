@@ -6,8 +6,10 @@
 
 #include <iosfwd>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/contraption.h"
@@ -59,6 +61,12 @@ public:
     // The first live contraption named exactly `name`, or null.
     TQuorlingContraption* FindContraption(std::string_view name) const;
 
+    // Keep the names FindContraption looks in. Every contraption is
+    // indexed from its construction, once it has its name, until its
+    // destruction begins.
+    void IndexContraption(TQuorlingContraption& contraption);
+    void UnindexContraption(TQuorlingContraption& contraption);
+
     int MakerCount() const { return static_cast<int>(makers.size()); }
     TContraptionMaker* Maker(int index) const;
     int ContraptionCount() const { return static_cast<int>(contraptions.size()); }
@@ -78,5 +86,26 @@ public:
                                                           std::istream& is);
 
 private:
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const noexcept {
+            return std::hash<std::string_view>()(name);
+        }
+    };
+
     std::vector<std::unique_ptr<TContraptionMaker>> ownedMakers;
+    // The live contraptions of each name in creation order (a document may
+    // hold a name twice). A search through all of them for every
+    // connection of a document would make loading quadratic.
+    //
+    // The entries come from a pool of large blocks, not one small piece of
+    // the heap each between the pieces of consecutive contraptions: that
+    // would move every processor and its blocks by a few bytes, and the
+    // processing speed of long chains depends on where their blocks lie
+    // (a block read right after one written at the same address modulo
+    // 4096 waits for the write).
+    std::pmr::unsynchronized_pool_resource indexPool;
+    std::pmr::unordered_map<std::pmr::string, std::pmr::vector<TQuorlingContraption*>, NameHash,
+                            std::equal_to<>>
+        byName{&indexPool};
 };

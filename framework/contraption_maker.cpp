@@ -2,6 +2,9 @@
 
 #include "framework/contraption_factory.h"
 
+#include <algorithm>
+#include <iterator>
+
 TContraptionMaker::TContraptionMaker(TContraptionFactory& factory, const char* typeName,
                                      const char* category, bool singleInstance)
     : factory(&factory), typeName(typeName), category(category), singleInstance(singleInstance) {
@@ -74,5 +77,8 @@ void TContraptionMaker::ReleaseName(TQuorlingContraption& contraption) {
         if (k >= 1 && k <= NumberCount)
             usedNumbers.reset(static_cast<size_t>(k - 1));
     }
-    std::erase(factory->contraptions, &contraption);
+    // Patches are emptied last first: from the back, each is found at once.
+    auto& all = factory->contraptions;
+    if (auto it = std::find(all.rbegin(), all.rend(), &contraption); it != all.rend())
+        all.erase(std::next(it).base());
 }

@@ -10,10 +10,15 @@
 
 namespace {
 
-template <typename T> void EraseFirst(std::vector<T*>& v, T* item) {
-    auto it = std::find(v.begin(), v.end(), item);
-    if (it != v.end())
-        v.erase(it);
+// A pipe is registered once and ordered at most once, so its last
+// occurrence is its first. Searching from the back finds it at once when a
+// patch is taken apart in reverse order of building, as patches are
+// emptied; a search from the front would make emptying a large patch
+// quadratic.
+template <typename T> void EraseOnly(std::vector<T*>& v, T* item) {
+    auto it = std::find(v.rbegin(), v.rend(), item);
+    if (it != v.rend())
+        v.erase(std::next(it).base());
 }
 
 bool InRange(int index, int count) {
@@ -119,12 +124,22 @@ void MGDynSigContext::AddPipe(MGDynSigPipe* pipe) {
 void MGDynSigContext::RemovePipe(MGDynSigPipe* pipe) {
     if (destroying)
         return;
-    EraseFirst(allPipes, pipe);
+    EraseOnly(allPipes, pipe);
     if (pipe->visitMark == generation)
-        EraseFirst(updateList, pipe);
+        EraseOnly(updateList, pipe);
+    // Outside a batch, the pass that the pipe's last disconnection started
+    // has already dropped any limiter on it; inside one, that pass is
+    // still to come and must not find a limiter on a pipe that is gone.
+    if (batchDepth > 0)
+        std::erase_if(limiters, [pipe](OutletLimiter* l) {
+            if (l->pipe != pipe)
+                return false;
+            delete l;
+            return true;
+        });
     if (pipe->OutletCount() > 0)
         return;
-    EraseFirst(terminalPipes, pipe);
+    EraseOnly(terminalPipes, pipe);
     UpdateOrder();
 }
 
@@ -152,10 +167,12 @@ bool MGDynSigContext::Connect(MGDynSigPipe* source, int outlet, MGDynSigPipe* ta
 }
 
 void MGDynSigContext::Unlink(MGDynSigPipe* source, int outlet, MGDynSigPipe* target, int inlet) {
+    // An inlet has one source, so the pair occurs once; from the back, a
+    // pipe that drops its consumers last first finds each at once.
     auto& refs = source->outlets[static_cast<size_t>(outlet)].inletRefs;
-    for (auto it = refs.begin(); it != refs.end(); ++it) {
+    for (auto it = refs.rbegin(); it != refs.rend(); ++it) {
         if (it->pipe == target && it->inlet == inlet) {
-            refs.erase(it);
+            refs.erase(std::next(it).base());
             break;
         }
     }
@@ -187,13 +204,31 @@ bool MGDynSigContext::Disconnect(MGDynSigPipe* source, int outlet, MGDynSigPipe*
     return true;
 }
 
+MGDynSigContext::Batch::Batch(MGDynSigContext& c) : context(c) {
+    ++context.batchDepth;
+}
+
+MGDynSigContext::Batch::~Batch() {
+    if (--context.batchDepth == 0 && context.orderPending)
+        context.UpdateOrder();
+}
+
 void MGDynSigContext::UpdateOrder() {
     if (destroying)
         return;
+    if (batchDepth > 0) {
+        orderPending = true;
+        return;
+    }
+    orderPending = false;
     ++generation;
     updateList.clear();
     spareLimiters.insert(spareLimiters.end(), limiters.begin(), limiters.end());
     limiters.clear();
+    spareSlots.clear();
+    for (std::size_t i = 0; i < spareLimiters.size(); ++i)
+        spareSlots.emplace(LimiterKey{spareLimiters[i]->pipe, spareLimiters[i]->outlet}, i);
+    limitedOutlets.clear();
     for (MGDynSigPipe* p : terminalPipes)
         Visit(p);
     for (OutletLimiter* l : spareLimiters)
@@ -201,34 +236,54 @@ void MGDynSigContext::UpdateOrder() {
     spareLimiters.clear();
 }
 
-void MGDynSigContext::Visit(MGDynSigPipe* p) {
-    p->visiting = true;
-    p->visitMark = generation;
-    for (const MGDynSigPipe::Inlet& in : p->inlets) {
+// Depth first, each pipe after everything it reads from. The walk keeps its
+// own stack rather than recursing: a chain of a hundred thousand pipes
+// would overflow the thread's stack. Every frame resumes a pipe's inlets
+// where the recursive form would return to them, so the order is the same.
+void MGDynSigContext::Visit(MGDynSigPipe* root) {
+    visitStack.clear();
+    Enter(root);
+    while (!visitStack.empty()) {
+        VisitFrame& frame = visitStack.back();
+        MGDynSigPipe* p = frame.pipe;
+        if (frame.nextInlet == p->inlets.size()) {
+            updateList.push_back(p);
+            p->visiting = false;
+            visitStack.pop_back();
+            continue;
+        }
+        const MGDynSigPipe::Inlet& in = p->inlets[frame.nextInlet++];
         if (in.signal == &MGSilentSignal)
             continue;
         MGDynSigPipe* s = in.source;
-        const int k = in.sourceOutlet;
-        if (s->visitMark != generation) {
-            Visit(s);
-        } else if (s->visiting) {
-            if (FindLimiter(s, k) != nullptr)
-                continue;
-            OutletLimiter* limiter = nullptr;
-            for (OutletLimiter*& spare : spareLimiters) {
-                if (spare != nullptr && spare->pipe == s && spare->outlet == k) {
-                    limiter = spare;
-                    spare = nullptr;
-                    break;
-                }
-            }
-            if (limiter == nullptr)
-                limiter = new OutletLimiter(s, k);
-            limiters.push_back(limiter);
-        }
+        if (s->visitMark != generation)
+            Enter(s);
+        else if (s->visiting)
+            LimitCycle(s, in.sourceOutlet);
     }
-    updateList.push_back(p);
-    p->visiting = false;
+}
+
+void MGDynSigContext::Enter(MGDynSigPipe* p) {
+    p->visiting = true;
+    p->visitMark = generation;
+    visitStack.push_back({p, 0});
+}
+
+// The connection from (source, outlet) leads back into the walk: it closes
+// a cycle. The limiter that was on it before this pass carries on with its
+// state; at most one limiter exists per outlet.
+void MGDynSigContext::LimitCycle(MGDynSigPipe* source, int outlet) {
+    const LimiterKey key{source, outlet};
+    if (!limitedOutlets.insert(key).second)
+        return;
+    OutletLimiter* limiter = nullptr;
+    if (auto spare = spareSlots.find(key); spare != spareSlots.end()) {
+        std::swap(limiter, spareLimiters[spare->second]);
+        spareSlots.erase(spare);
+    }
+    if (limiter == nullptr)
+        limiter = new OutletLimiter(source, outlet);
+    limiters.push_back(limiter);
 }
 
 MGDynSigContext::OutletLimiter* MGDynSigContext::FindLimiter(const MGDynSigPipe* pipe,

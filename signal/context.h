@@ -20,7 +20,11 @@
 // by the user-interface thread without the lock, so they are atomics.
 
 #include <atomic>
+#include <cstddef>
+#include <functional>
 #include <ostream>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "signal/dc_blocker.h"
@@ -71,6 +75,25 @@ public:
     std::atomic<double> samplesPerTick{MGSampleRate * (1.0 / 48.0)};
     std::atomic<bool> clockRunning{false};
 
+    // Holds back every reordering while many connections are made or broken
+    // at once, as when a document loads or a patch is emptied: reordering
+    // after each of n connections of a chain costs n passes over up to n
+    // pipes. When the last batch ends, one pass orders the graph as it then
+    // is, if any change asked for one. Meanwhile the order is the one from
+    // before the batch (minus pipes that left), so hold the graph lock for
+    // the batch's whole life: a block processed in between would miss what
+    // was connected meanwhile.
+    class Batch {
+    public:
+        explicit Batch(MGDynSigContext& context);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        MGDynSigContext& context;
+    };
+
     MGDynSigContext() = default;
     MGDynSigContext(const MGDynSigContext&) = delete;
     MGDynSigContext& operator=(const MGDynSigContext&) = delete;
@@ -102,5 +125,31 @@ public:
     static void Unlink(MGDynSigPipe* source, int outlet, MGDynSigPipe* target, int inlet);
 
 private:
-    void Visit(MGDynSigPipe* p);
+    struct LimiterKey {
+        const MGDynSigPipe* pipe;
+        int outlet;
+        bool operator==(const LimiterKey&) const = default;
+    };
+    struct LimiterKeyHash {
+        std::size_t operator()(const LimiterKey& k) const noexcept {
+            return std::hash<const void*>()(k.pipe) ^ (static_cast<std::size_t>(k.outlet) << 1);
+        }
+    };
+    // Where the walk through one pipe's inlets has got to.
+    struct VisitFrame {
+        MGDynSigPipe* pipe;
+        std::size_t nextInlet;
+    };
+
+    int batchDepth = 0;
+    bool orderPending = false;
+    // Kept between passes so that reordering a large patch again does not
+    // allocate them again.
+    std::vector<VisitFrame> visitStack;
+    std::unordered_map<LimiterKey, std::size_t, LimiterKeyHash> spareSlots;
+    std::unordered_set<LimiterKey, LimiterKeyHash> limitedOutlets;
+
+    void Visit(MGDynSigPipe* root);
+    void Enter(MGDynSigPipe* p);
+    void LimitCycle(MGDynSigPipe* source, int outlet);
 };

@@ -166,6 +166,21 @@ TEST_F(TContraptionTest, LookupsAreExactAndCaseSensitive) {
     EXPECT_EQ(factory.FindContraption("RingAM_"), nullptr);
 }
 
+TEST_F(TContraptionTest, ANameHeldTwiceFindsTheOlderUntilItGoes) {
+    Contraption first = New("RingAM", "Twin_1");
+    Contraption second = New("AllTypes", "Twin_1");
+    Contraption third = New("RingAM", "Twin_1");
+    EXPECT_EQ(factory.FindContraption("Twin_1"), first.get());
+    second.reset();
+    EXPECT_EQ(factory.FindContraption("Twin_1"), first.get());
+    first.reset();
+    EXPECT_EQ(factory.FindContraption("Twin_1"), third.get());
+    third.reset();
+    EXPECT_EQ(factory.FindContraption("Twin_1"), nullptr);
+    Contraption again = New("AllTypes", "Twin_1");
+    EXPECT_EQ(factory.FindContraption("Twin_1"), again.get());
+}
+
 TEST_F(TContraptionTest, TheFactoryListsMakersAndContraptionsInOrder) {
     EXPECT_EQ(factory.MakerCount(), 4);
     EXPECT_EQ(factory.Maker(0), &ring);

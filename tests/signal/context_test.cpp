@@ -1,5 +1,9 @@
 #include <algorithm>
+#include <memory>
+#include <random>
+#include <set>
 #include <sstream>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -266,6 +270,205 @@ TEST_F(ContextTest, DumpListsPipesTerminalsAndOrder) {
     const std::string o = "\tTestPipe\t [ " + outAddr.str() + " ]\n";
     const std::string x = "\tTestPipe\t [ " + aAddr.str() + " ]\n";
     EXPECT_EQ(s.str(), "All Pipes:\n" + o + x + "Terminal Pipes:\n" + o + "Update List:\n" + x + o);
+}
+
+// The order and the limited outlets as the recursive definition of the walk
+// gives them, from scratch.
+struct ReferenceOrder {
+    std::vector<MGDynSigPipe*> order;
+    std::vector<std::pair<MGDynSigPipe*, int>> limited;
+};
+
+void ReferenceVisit(MGDynSigPipe* p, std::set<MGDynSigPipe*>& seen,
+                    std::set<MGDynSigPipe*>& onPath, ReferenceOrder& r) {
+    seen.insert(p);
+    onPath.insert(p);
+    for (const MGDynSigPipe::Inlet& in : p->inlets) {
+        if (in.signal == &MGSilentSignal)
+            continue;
+        if (seen.count(in.source) == 0) {
+            ReferenceVisit(in.source, seen, onPath, r);
+        } else if (onPath.count(in.source) != 0) {
+            const std::pair<MGDynSigPipe*, int> key{in.source, in.sourceOutlet};
+            if (std::find(r.limited.begin(), r.limited.end(), key) == r.limited.end())
+                r.limited.push_back(key);
+        }
+    }
+    r.order.push_back(p);
+    onPath.erase(p);
+}
+
+ReferenceOrder Reference(const MGDynSigContext& ctx) {
+    ReferenceOrder r;
+    std::set<MGDynSigPipe*> seen, onPath;
+    for (MGDynSigPipe* t : ctx.terminalPipes)
+        ReferenceVisit(t, seen, onPath, r);
+    return r;
+}
+
+std::vector<std::pair<MGDynSigPipe*, int>> Limited(const MGDynSigContext& ctx) {
+    std::vector<std::pair<MGDynSigPipe*, int>> result;
+    for (const MGDynSigContext::OutletLimiter* l : ctx.limiters)
+        result.emplace_back(l->pipe, l->outlet);
+    return result;
+}
+
+TEST(MGDynSigContextOrder, MatchesTheRecursiveWalkOnVariedGraphs) {
+    // Fan-in, fan-out, self loops, cycles through several pipes, pipes that
+    // lead nowhere, one or two terminal pipes.
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        std::mt19937 random(seed);
+        auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        MGDynSigContext ctx;
+        std::vector<TestPipe*> pipes;
+        const int terminals = 1 + below(2);
+        for (int t = 0; t < terminals; ++t)
+            new TestPipe("out", 1 + below(3), 0, nullptr, &ctx);
+        const int count = 1 + below(40);
+        for (int i = 0; i < count; ++i)
+            pipes.push_back(new TestPipe("p", below(4), 1 + below(2), nullptr, &ctx));
+        std::vector<MGDynSigPipe*> all(ctx.allPipes);
+        // Denser graphs for some seeds, sparse ones for others.
+        const int percent = 30 + below(70);
+        for (MGDynSigPipe* target : all)
+            for (int inlet = 0; inlet < target->InletCount(); ++inlet)
+                if (below(100) < percent) {
+                    TestPipe* source = pipes[static_cast<size_t>(below(count))];
+                    ASSERT_TRUE(ctx.Connect(source, below(source->OutletCount()), target, inlet,
+                                            true));
+                }
+        ctx.UpdateOrder();
+        const ReferenceOrder expected = Reference(ctx);
+        ASSERT_EQ(ctx.updateList, expected.order) << "seed " << seed;
+        ASSERT_EQ(Limited(ctx), expected.limited) << "seed " << seed;
+
+        // Another pass finds the same cycles and keeps their limiters.
+        const std::vector<MGDynSigContext::OutletLimiter*> before = ctx.limiters;
+        ctx.UpdateOrder();
+        ASSERT_EQ(ctx.updateList, expected.order) << "seed " << seed;
+        ASSERT_EQ(ctx.limiters, before) << "seed " << seed;
+    }
+}
+
+// A pipe that passes its inlet's block on without a block of its own, so
+// that a very long chain costs little memory.
+class WirePipe : public MGSignalProcessor {
+public:
+    WirePipe(MGDynSigContext* context, int* processed)
+        : MGSignalProcessor(context, 1, 1), processed(processed) {}
+    void Process() override { ++*processed; }
+    int* processed;
+};
+
+TEST(MGDynSigContextOrder, ChainOfTwoHundredThousandPipesIsOrderedAndProcessed) {
+    constexpr int kLength = 200000;
+    int processed = 0;
+    MGDynSigContext ctx;
+    auto* out = new TestPipe("out", 1, 0, nullptr, &ctx);
+    auto* source = new TestPipe("source", 0, 1, nullptr, &ctx);
+    source->constant = 0.5f;
+    std::vector<MGDynSigPipe*> chain{source};
+    for (int i = 0; i < kLength; ++i) {
+        auto* wire = new WirePipe(&ctx, &processed);
+        ASSERT_TRUE(ctx.Connect(chain.back(), 0, wire, 0, true));
+        chain.push_back(wire);
+    }
+    // The one connection that reaches the output orders the whole chain.
+    ASSERT_TRUE(ctx.Connect(chain.back(), 0, out, 0, true));
+    chain.push_back(out);
+    ASSERT_EQ(ctx.updateList, chain);
+
+    ctx.ProcessBlock();
+    EXPECT_EQ(processed, kLength);
+    EXPECT_EQ((*out->inlets[0].signal)[0], 0.0f) << "wires pass no block of their own";
+    EXPECT_EQ(source->outs[0][0], 0.5f);
+    // A loop around the whole chain: its limiter sits on the outlet that
+    // closes it.
+    auto* mix = new TestPipe("mix", 2, 1, nullptr, &ctx);
+    ASSERT_TRUE(ctx.Connect(mix, 0, chain[1], 0, true));
+    ASSERT_TRUE(ctx.Connect(source, 0, mix, 0, true));
+    ASSERT_TRUE(ctx.Connect(chain[chain.size() - 2], 0, mix, 1, true));
+    ASSERT_EQ(ctx.limiters.size(), 1u);
+    EXPECT_EQ(ctx.limiters[0]->pipe, chain[chain.size() - 2]);
+    EXPECT_EQ(ctx.updateList.size(), static_cast<size_t>(kLength) + 3);
+}
+
+// Builds out <- a <- b <- c with b -> a closing a cycle, connections made
+// from the output backwards, which reorders after each of them.
+struct BackwardsChain {
+    std::vector<std::string> log;
+    MGDynSigContext ctx;
+    TestPipe* out = new TestPipe("out", 1, 0, &log, &ctx);
+    TestPipe* a = new TestPipe("A", 2, 1, &log, &ctx);
+    TestPipe* b = new TestPipe("B", 1, 1, &log, &ctx);
+    TestPipe* c = new TestPipe("C", 0, 1, &log, &ctx);
+
+    void Connect() {
+        ASSERT_TRUE(ctx.Connect(a, 0, out, 0, true));
+        ASSERT_TRUE(ctx.Connect(b, 0, a, 0, true));
+        ASSERT_TRUE(ctx.Connect(c, 0, b, 0, true));
+        ASSERT_TRUE(ctx.Connect(b, 0, a, 1, true));
+        ASSERT_TRUE(ctx.Connect(a, 0, b, 0, true));
+    }
+};
+
+TEST(MGDynSigContextBatch, OrdersOnceWhenItEndsAsEachChangeWouldHave) {
+    BackwardsChain direct;
+    direct.Connect();
+
+    BackwardsChain batched;
+    const int generation = batched.ctx.generation;
+    {
+        MGDynSigContext::Batch batch(batched.ctx);
+        batched.Connect();
+        EXPECT_EQ(batched.ctx.generation, generation) << "held back";
+        EXPECT_EQ(batched.ctx.updateList, Pipes({batched.out}));
+    }
+    EXPECT_EQ(batched.ctx.generation, generation + 1);
+    direct.ctx.ProcessBlock();
+    batched.ctx.ProcessBlock();
+    EXPECT_EQ(batched.log, direct.log);
+    EXPECT_EQ(batched.log, (std::vector<std::string>{"B", "A", "out"}));
+    ASSERT_EQ(batched.ctx.limiters.size(), 1u);
+    EXPECT_EQ(batched.ctx.limiters[0]->pipe, batched.a);
+
+    // Nested batches order once, at the end of the outer one, and the
+    // cycle that is still there keeps its limiter; a batch of changes that
+    // need no reordering does none.
+    MGDynSigContext::OutletLimiter* limiter = batched.ctx.limiters[0];
+    {
+        MGDynSigContext::Batch outer(batched.ctx);
+        {
+            MGDynSigContext::Batch inner(batched.ctx);
+            ASSERT_TRUE(batched.ctx.Connect(batched.c, 0, batched.a, 1, true));
+        }
+        EXPECT_EQ(batched.ctx.generation, generation + 1);
+    }
+    EXPECT_EQ(batched.ctx.generation, generation + 2);
+    EXPECT_EQ(batched.ctx.updateList, Pipes({batched.b, batched.c, batched.a, batched.out}));
+    EXPECT_EQ(batched.ctx.limiters, std::vector<MGDynSigContext::OutletLimiter*>{limiter});
+    const int settled = batched.ctx.generation;
+    {
+        MGDynSigContext::Batch batch(batched.ctx);
+        auto* d = new TestPipe("D", 1, 1, nullptr, &batched.ctx);
+        auto* e = new TestPipe("E", 0, 1, nullptr, &batched.ctx);
+        ASSERT_TRUE(batched.ctx.Connect(e, 0, d, 0, true));
+    }
+    EXPECT_EQ(batched.ctx.generation, settled);
+}
+
+TEST(MGDynSigContextBatch, PipeOnALimitedCycleMayGoWhileTheOrderWaits) {
+    BackwardsChain chain;
+    chain.Connect();
+    ASSERT_EQ(chain.ctx.limiters.size(), 1u);
+    {
+        MGDynSigContext::Batch batch(chain.ctx);
+        delete chain.a; // the limited pipe
+        EXPECT_TRUE(chain.ctx.limiters.empty());
+        chain.ctx.ProcessBlock(); // only pipes that are still there
+    }
+    EXPECT_EQ(chain.ctx.updateList, Pipes({chain.out}));
+    EXPECT_TRUE(chain.ctx.limiters.empty());
 }
 
 // Pipes that note their own destruction in a shared list.

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -546,8 +547,12 @@ int Info(int argc, char** argv) {
     if (order.empty())
         std::cout << " (nothing reaches the sound output)";
     std::cout << '\n';
+    std::unordered_map<const MGDynSigPipe*, const TQuorlingContraption*> contraptionOf;
+    for (const TQuorlingContraption* c : session.factory.contraptions)
+        contraptionOf.emplace(c->processor, c);
     for (std::size_t i = 0; i < order.size(); ++i) {
-        const TQuorlingContraption* c = session.ContraptionOf(order[i]);
+        const auto found = contraptionOf.find(order[i]);
+        const TQuorlingContraption* c = found != contraptionOf.end() ? found->second : nullptr;
         std::cout << "  " << (i + 1) << ". "
                   << (c != nullptr ? c->name
                       : order[i] == static_cast<const MGDynSigPipe*>(session.engine.soundOut)
