@@ -3,8 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "app/file_paths.h"
-#include "app/remembered_directories.h"
+#include "document/file_paths.h"
+#include "document/remembered_directories.h"
 
 bool ODDocumentQueries::AskSaveChanges(bool& cancel) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Ondrafel"),

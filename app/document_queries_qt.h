@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/document_controller.h"
+#include "document/document_controller.h"
 
 class ODDocumentQueries : public VXDocumentQueries {
 public:

@@ -10,13 +10,13 @@
 #include <exception>
 
 #include "app/about_form.h"
-#include "app/contraption_form.h"
-#include "app/contraption_forms.h"
+#include "forms/contraption_form.h"
+#include "contraptions/contraption_windows.h"
 #include "app/main_window.h"
-#include "app/preset_menu_form.h"
+#include "forms/preset_menu_form.h"
 #include "app/qt_message_box.h"
 #include "app/qt_settings_store.h"
-#include "app/sound_in_window.h"
+#include "contraptions/io/sound_in_window.h"
 #include "contraptions/contraption_types.h"
 #include "framework/contraption_factory.h"
 #include "framework/message_box.h"

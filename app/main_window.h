@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/document_view.h"
+#include "document/document_view.h"
 
 class QAction;
 class QLabel;

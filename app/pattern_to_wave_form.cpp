@@ -15,7 +15,7 @@
 
 #include "app/main_window.h"
 #include "app/progress_form.h"
-#include "app/remembered_directories.h"
+#include "document/remembered_directories.h"
 #include "framework/message_box.h"
 #include "host/pattern_render.h"
 

@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "app/directory_selection_form.h"
-#include "app/sound_file_references.h"
+#include "document/sound_file_references.h"
 #include "framework/message_box.h"
 #include "host/audio_engine_module.h"
 #include "signal/signal.h"

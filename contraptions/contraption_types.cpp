@@ -2,7 +2,7 @@
 
 #include "framework/contraption_factory.h"
 
-#include "contraptions/generators/test_signal_generator.h"
+#include "contraptions/generators/testgen.h"
 #include "contraptions/mixing/busses.h"
 #include "contraptions/mixing/crossfader.h"
 #include "contraptions/mixing/mixers.h"

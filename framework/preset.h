@@ -11,8 +11,8 @@
 #include <optional>
 #include <vector>
 
-#include "framework/property.h"
-#include "framework/property_list.h"
+#include "signal/property.h"
+#include "signal/property_list.h"
 
 class MGPreset {
 public:

@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/document.h"
-#include "app/headless_document_view.h"
+#include "document/document.h"
+#include "document/headless_document_view.h"
 #include "contraptions/contraption_types.h"
 #include "framework/contraption_factory.h"
 #include "framework/message_box.h"

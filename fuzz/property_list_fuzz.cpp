@@ -7,8 +7,8 @@
 #include <string>
 
 #include "framework/preset.h"
-#include "framework/property.h"
-#include "framework/property_list.h"
+#include "signal/property.h"
+#include "signal/property_list.h"
 #include "signal/pipe.h"
 
 namespace {

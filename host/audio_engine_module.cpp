@@ -6,11 +6,11 @@
 
 #include "framework/contraption.h"
 #include "framework/contraption_factory.h"
-#include "framework/contraption_window.h"
 #include "host/sample_conversion.h"
 #include "host/sound_in.h"
 #include "host/sound_out.h"
 #include "platform/settings/settings_store.h"
+#include "signal/constants.h"
 #include "signal/denormal_guard.h"
 
 namespace {
@@ -161,8 +161,8 @@ void TAudioEngineModule::StopAudioIn() {
 
 void TAudioEngineModule::SetUseInputFile(bool useFile) {
     soundIn->useADC.SetValue(!useFile);
-    if (soundInWindow != nullptr)
-        soundInWindow->RefreshControls();
+    if (onInputSourceChanged)
+        onInputSourceChanged();
 }
 
 bool TAudioEngineModule::InputFileSelected() const {
@@ -244,8 +244,8 @@ int TAudioEngineModule::OutStreamFillBuffer(VXWaveOutStream*, short* buffer, int
         const int peaks[2] = {peakL, peakR};
         for (int c = 0; c < 2; ++c) {
             float level = static_cast<float>(outputLevel[c].load(std::memory_order_relaxed) *
-                                             0.5952381138223105);
-            const float p = static_cast<float>(peaks[c]) / 32765.0f;
+                                             MGOutputMeterDecay);
+            const float p = static_cast<float>(peaks[c]) / MGOutputMeterFullScale;
             if (p > level)
                 level = p;
             outputLevel[c].store(level, std::memory_order_relaxed);

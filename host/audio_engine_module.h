@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "framework/contraption_engine.h"
 #include "host/wave_in_stream.h"
@@ -26,7 +27,6 @@
 class ODSoundIn;
 class ODSoundOut;
 class TContraptionFactory;
-class TContraptionWindow;
 class TQuorlingContraption;
 class TSettingsStore;
 
@@ -42,8 +42,10 @@ public:
     ODSoundOut* soundOut = nullptr; // owned
     std::atomic<bool> soundOutPresent{false};
     ODSoundIn* soundIn = nullptr; // owned
-    // The sound input's window while it exists, refreshed by SetUseInputFile.
-    TContraptionWindow* soundInWindow = nullptr;
+    // Told when SetUseInputFile switched the sound input between device and
+    // file; the sound input's window subscribes while it exists. Interface
+    // thread only.
+    std::function<void()> onInputSourceChanged;
     std::atomic<bool> soundInPresent{false};
     int inputPosition = 0; // in 16-bit samples of the current input buffer
     int meterIndex = 0;

@@ -9,11 +9,11 @@
 #include "framework/message_box.h"
 #include "host/audio_engine_module.h"
 #include "host/sample_conversion.h"
+#include "signal/constants.h"
 
 namespace {
-constexpr double kLevelDecay = 0.5952380952380952;
+constexpr double kLevelDecay = MGInputMeterDecay;
 
-// Why a file that did not probe as playable cannot be played.
 // Why a probed file cannot play, from what the probe saw: the file is not
 // opened again here (a FIFO would block the open).
 std::string ProblemOf(const std::string& name, const WaveFileInfo& info) {
@@ -72,7 +72,8 @@ void ODSoundIn::ReadDeviceBlock(const std::int16_t* buffer, int position) {
         return;
     for (int c = 0; c < 2; ++c) {
         const float decayed = static_cast<float>(engine_->inputLevel[c].load() * kLevelDecay);
-        engine_->inputLevel[c] = std::max(decayed, static_cast<float>(peak[c]) / 32766.0f);
+        engine_->inputLevel[c] =
+            std::max(decayed, static_cast<float>(peak[c]) / MGInputMeterFullScale);
     }
 }
 
@@ -99,7 +100,8 @@ void ODSoundIn::OpenFile() {
     // must not offer to play it (a good file opened before included).
     if (!waveInfo.valid || waveInfo.sampleRate <= 0.0) {
         if (!name.empty())
-            fileProblem_ = waveInfo.valid ? "a WAV file without a sample rate" : ProblemOf(name, waveInfo);
+            fileProblem_ =
+                waveInfo.valid ? "a WAV file without a sample rate" : ProblemOf(name, waveInfo);
         waveInfo.valid = false;
         active.SetValue(false);
         fileIsGood.SetValue(false);
@@ -286,7 +288,7 @@ void ODSoundIn::Process() {
         return;
     for (int c = 0; c < 2; ++c) {
         const float decayed = static_cast<float>(engine_->inputLevel[c].load() * kLevelDecay);
-        const float level = std::max(decayed, static_cast<float>(peak[c]) / 32766.0f);
+        const float level = std::max(decayed, static_cast<float>(peak[c]) / MGInputMeterFullScale);
         engine_->inputLevel[c] = level;
         engine_->inputLevelHistory[c][engine_->meterIndex] = level;
     }

@@ -17,7 +17,7 @@
 
 #include "framework/contraption.h"
 #include "framework/contraption_maker.h"
-#include "framework/property.h"
+#include "signal/property.h"
 #include "signal/pipe.h"
 #include "signal/wave_file_info.h"
 

@@ -12,7 +12,7 @@
 
 #include "framework/contraption.h"
 #include "framework/contraption_maker.h"
-#include "framework/property.h"
+#include "signal/property.h"
 #include "host/wave_out_file.h"
 #include "signal/pipe.h"
 

@@ -62,8 +62,6 @@ void MGDynSigPipe::SetOutletSignal(int outlet, MGSignal* s) {
     }
 }
 
-const MGPropertyList::Info MGPropertyList::emptyInfo{};
-
 MGSignalProcessor::MGSignalProcessor(MGDynSigContext* c, int inletCount, int outletCount)
     : MGDynSigPipe(c, inletCount, outletCount) {
     // Reaches this class's version during construction: every processor has

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "framework/property_list.h"
+#include "signal/property_list.h"
 #include "signal/signal.h"
 
 class MGDynSigContext;

@@ -5,7 +5,7 @@
 // with a 5 Hz one-pole smoother; a new crossfader fades in from silence.
 
 #include "contraptions/mixing/own_outlet_inputs.h"
-#include "framework/property.h"
+#include "signal/property.h"
 #include "signal/pipe.h"
 #include "signal/ramps.h"
 #include "signal/signal.h"

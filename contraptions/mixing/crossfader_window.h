@@ -2,7 +2,7 @@
 
 // The crossfader's window: master and trim knobs and the fader from A to B.
 
-#include "app/contraption_form.h"
+#include "forms/contraption_form.h"
 
 class VXDWKnob;
 class VXDWSlider;

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "app/contraption_form.h"
+#include "forms/contraption_form.h"
 
 class QLabel;
 class VXDWKnob;

@@ -13,7 +13,7 @@
 #include <span>
 
 #include "contraptions/mixing/own_outlet_inputs.h"
-#include "framework/property.h"
+#include "signal/property.h"
 #include "signal/function_table.h"
 #include "signal/pipe.h"
 #include "signal/ramps.h"

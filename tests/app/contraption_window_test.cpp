@@ -13,12 +13,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "app/contraption_form.h"
-#include "app/patterned_scroll_box.h"
-#include "app/preset_menu_form.h"
-#include "app/sound_in_window.h"
-#include "app/sound_out_window.h"
-#include "contraptions/generators/test_signal_generator.h"
+#include "forms/contraption_form.h"
+#include "forms/patterned_scroll_box.h"
+#include "forms/preset_menu_form.h"
+#include "contraptions/io/sound_in_window.h"
+#include "contraptions/io/sound_out_window.h"
+#include "contraptions/generators/testgen.h"
 #include "contraptions/mixing/crossfader.h"
 #include "contraptions/mixing/mixers.h"
 #include "controls/knob.h"

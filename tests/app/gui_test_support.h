@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "app/contraption_forms.h"
-#include "app/document.h"
+#include "contraptions/contraption_windows.h"
+#include "document/document.h"
 #include "app/main_window.h"
 #include "contraptions/contraption_types.h"
 #include "controls/patcher_panel.h"

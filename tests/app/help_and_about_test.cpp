@@ -7,7 +7,7 @@
 #include <set>
 
 #include "app/about_form.h"
-#include "app/contraption_form.h"
+#include "forms/contraption_form.h"
 #include "app/help_viewer.h"
 #include "dialog_test_support.h"
 #include "framework/contraption_form_state.h"

@@ -8,11 +8,11 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include "app/contraption_form.h"
-#include "app/document.h"
+#include "forms/contraption_form.h"
+#include "document/document.h"
 #include "app/help_viewer.h"
-#include "app/patterned_scroll_box.h"
-#include "app/reload_manager.h"
+#include "forms/patterned_scroll_box.h"
+#include "document/reload_manager.h"
 #include "controls/knob.h"
 #include "controls/meter.h"
 #include "gui_test_support.h"

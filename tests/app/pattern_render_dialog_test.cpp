@@ -10,9 +10,9 @@
 
 #include "app/main_window.h"
 #include "app/pattern_to_wave_form.h"
-#include "app/patterned_scroll_box.h"
+#include "forms/patterned_scroll_box.h"
 #include "app/progress_form.h"
-#include "app/remembered_directories.h"
+#include "document/remembered_directories.h"
 #include "controls/knob.h"
 #include "dialog_test_support.h"
 #include "gui_test_support.h"

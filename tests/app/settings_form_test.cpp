@@ -9,7 +9,7 @@
 
 #include "app/directory_selection_form.h"
 #include "app/settings_form.h"
-#include "app/sound_file_references.h"
+#include "document/sound_file_references.h"
 #include "dialog_test_support.h"
 #include "gui_test_support.h"
 

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "app/contraption_form.h"
-#include "app/sound_out_window.h"
+#include "forms/contraption_form.h"
+#include "contraptions/io/sound_out_window.h"
 #include "gui_test_support.h"
 #include "host/sound_out.h"
 

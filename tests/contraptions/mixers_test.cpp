@@ -9,7 +9,7 @@
 #include "contraptions/mixing/mixers.h"
 #include "framework/contraption_factory.h"
 #include "contraptions/contraption_types.h"
-#include "framework/property.h"
+#include "signal/property.h"
 #include "test_patch.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "contraptions/contraption_types.h"
 #include "framework/contraption_factory.h"
-#include "framework/property.h"
+#include "signal/property.h"
 #include "test_patch.h"
 #include "tests/allocation_counter.h"
 

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <string>
 
-#include "framework/property_list.h"
+#include "signal/property_list.h"
 #include "test_processors.h"
 
 namespace {

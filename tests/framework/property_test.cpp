@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "framework/property.h"
+#include "signal/property.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "framework/property.h"
+#include "signal/property.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "framework/contraption_engine.h"
 #include "framework/contraption_window.h"
-#include "framework/property.h"
+#include "signal/property.h"
 #include "signal/context.h"
 #include "signal/pipe.h"
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "contraptions/generators/test_signal_generator.h"
+#include "contraptions/generators/testgen.h"
 #include "contraptions/mixing/mixers.h"
 #include "engine_test_support.h"
 #include "framework/contraption_factory.h"

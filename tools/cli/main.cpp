@@ -30,8 +30,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/document.h"
-#include "app/headless_document_view.h"
+#include "document/document.h"
+#include "document/headless_document_view.h"
 #include "contraptions/contraption_types.h"
 #include "framework/contraption_factory.h"
 #include "framework/message_box.h"
