@@ -69,14 +69,15 @@ void VXValidatedEdit::Refuse(const QString& message) {
         QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), message, edit);
 }
 
-std::optional<double> VXValidatedEdit::CheckFloat(const QString& text, double lo, double hi,
-                                                  const QString& rangeHint) {
+template <typename T>
+std::optional<T> VXValidatedEdit::Check(const QString& text, T lo, T hi, const QString& rangeHint,
+                                        std::optional<T> (*convert)(const QString&, QString*)) {
     if (text.isEmpty()) {
         Accept();
         return std::nullopt;
     }
     QString error;
-    const std::optional<double> value = VXTextToFloat(text, &error);
+    const std::optional<T> value = convert(text, &error);
     if (!value) {
         Refuse(error);
         return std::nullopt;
@@ -89,22 +90,12 @@ std::optional<double> VXValidatedEdit::CheckFloat(const QString& text, double lo
     return value;
 }
 
+std::optional<double> VXValidatedEdit::CheckFloat(const QString& text, double lo, double hi,
+                                                  const QString& rangeHint) {
+    return Check<double>(text, lo, hi, rangeHint, &VXTextToFloat);
+}
+
 std::optional<int> VXValidatedEdit::CheckInteger(const QString& text, int lo, int hi,
                                                  const QString& rangeHint) {
-    if (text.isEmpty()) {
-        Accept();
-        return std::nullopt;
-    }
-    QString error;
-    const std::optional<int> value = VXTextToInteger(text, &error);
-    if (!value) {
-        Refuse(error);
-        return std::nullopt;
-    }
-    if (*value < lo || *value > hi) {
-        MarkOutOfRange(rangeHint);
-        return std::nullopt;
-    }
-    Accept();
-    return value;
+    return Check<int>(text, lo, hi, rangeHint, &VXTextToInteger);
 }

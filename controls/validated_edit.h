@@ -57,6 +57,11 @@ public:
                                     const QString& rangeHint = {});
 
 private:
+    // Empty: accepted, no value; not a number: refused; out of range:
+    // greyed; otherwise accepted with the value.
+    template <typename T>
+    std::optional<T> Check(const QString& text, T lo, T hi, const QString& rangeHint,
+                           std::optional<T> (*convert)(const QString&, QString*));
     void SetTextColour(const QColor* colour);
 
     QLineEdit* edit;

@@ -41,6 +41,20 @@ void SkipLine(std::istream& is) {
     is.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
 }
 
+// Consumes the tab that starts a section's next line; false (consuming
+// nothing, the failure of reading at the end cleared) when the section is
+// over.
+bool NextIndentedLine(std::istream& is) {
+    const int c = is.get();
+    if (c == '\t')
+        return true;
+    if (c != std::char_traits<char>::eof())
+        is.unget();
+    else
+        is.clear(is.rdstate() & ~std::ios_base::failbit);
+    return false;
+}
+
 // The value of an indented line ("\t120"). A line that is not indented is
 // left for the next section; one that holds no number is consumed.
 bool ReadValueLine(std::istream& is, int& value) {
@@ -422,15 +436,7 @@ void ODDocument::ReadLayout(std::istream& is) {
 }
 
 void ODDocument::ReadContraptions(std::istream& is, LineCounter& lines) {
-    for (;;) {
-        const int c = is.get();
-        if (c != '\t') {
-            if (c != std::char_traits<char>::eof())
-                is.unget();
-            else
-                is.clear(is.rdstate() & ~std::ios_base::failbit);
-            return;
-        }
+    while (NextIndentedLine(is)) {
         const std::streampos start = is.tellg();
         std::unique_ptr<TQuorlingContraption> contraption =
             engine.factory->ReadContraption(&engine, is);
@@ -451,15 +457,7 @@ void ODDocument::ReadContraptions(std::istream& is, LineCounter& lines) {
 void ODDocument::ReadConnections(std::istream& is) {
     TGraphLock lock(engine);
     MGDynSigContext::Batch batch(engine.context);
-    for (;;) {
-        const int c = is.get();
-        if (c != '\t') {
-            if (c != std::char_traits<char>::eof())
-                is.unget();
-            else
-                is.clear(is.rdstate() & ~std::ios_base::failbit);
-            return;
-        }
+    while (NextIndentedLine(is)) {
         std::string sourceName, targetName;
         int outlet = -1, inlet = -1;
         const bool read = ReadDocumentWord(is, sourceName, kConnectionNameLimit) &&
